@@ -1,0 +1,110 @@
+// The one interface through which the program reaches the outside world:
+// windows and dialogs, processes, files, the clock and the system user name.
+// One implementation per system (platform/win32), one for the tests
+// (tests/TestPlatform); the logic never knows which it runs on.
+//
+// Texts are UTF-8. Paths are Windows paths ("\\server\share\x", "C:\x").
+// File contents and the raw login name are in the system's ANSI code page;
+// ToAnsi and FromAnsi convert between that and UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Dialog.h"
+#include "platform/Errors.h"
+
+namespace maj {
+
+inline constexpr int kMsgBoxCritical = 16;
+inline constexpr int kMsgBoxInformation = 64;
+inline constexpr int kShowMinimized = 2;  // SW_SHOWMINIMIZED
+
+// A started process. Owns every handle opened for it; they are closed with it.
+class Process {
+ public:
+  virtual ~Process() = default;
+  // Whether the process has ended. A process that ended with exit code 259
+  // (STILL_ACTIVE) counts as ended.
+  [[nodiscard]] virtual ErrorNumber HasEnded(bool& ended) = 0;
+};
+
+// The Windows file-system object ("Scripting.FileSystemObject").
+class FileSystemObject {
+ public:
+  virtual ~FileSystemObject() = default;
+  // getfolder(folder).Files: the full path of each file directly in the folder,
+  // in the collection's own enumeration order.
+  [[nodiscard]] virtual ErrorNumber GetFolderFiles(const std::string& folder,
+                                                   std::vector<std::string>& files) = 0;
+};
+
+// A file open for sequential reading of its bytes; closed when destroyed.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Up to `capacity` bytes; `got` is 0 only at the end of the file.
+  [[nodiscard]] virtual ErrorNumber Read(char* buffer, std::size_t capacity,
+                                         std::size_t& got) = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The main window and the pointer.
+  [[nodiscard]] virtual ErrorNumber SetBusyPointer(bool busy) = 0;
+  [[nodiscard]] virtual ErrorNumber EnableMainWindow(bool enabled) = 0;
+  [[nodiscard]] virtual ErrorNumber UnloadMainWindow() = 0;
+  // Handles every window message already queued, then returns.
+  virtual void DoEvents() = 0;
+
+  // Modal boxes. The answer of a message box is never used.
+  [[nodiscard]] virtual ErrorNumber MsgBox(const std::string& text, int style,
+                                           const std::string& title) = 0;
+  // Shows the prompt with the application's title; "" when cancelled.
+  [[nodiscard]] virtual ErrorNumber InputBox(const std::string& prompt, std::string& answer) = 0;
+  // Creates the dialog, runs its Form_Load, shows it modally with no owner, and
+  // returns once it has closed (by a handler, or by any other close request).
+  [[nodiscard]] virtual ErrorNumber ShowModal(DialogModel& dialog) = 0;
+
+  // Objects and processes.
+  [[nodiscard]] virtual ErrorNumber CreateFileSystemObject(
+      std::shared_ptr<FileSystemObject>& fso) = 0;
+  [[nodiscard]] virtual ErrorNumber StartProcess(const std::string& commandLine, int showState,
+                                                 std::unique_ptr<Process>& process) = 0;
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+  // Files and folders.
+  // Whether an entry of that name exists, as a folder or as a plain file.
+  [[nodiscard]] virtual ErrorNumber FindEntry(const std::string& path, bool& found) = 0;
+  [[nodiscard]] virtual ErrorNumber CreateFolder(const std::string& path) = 0;
+  [[nodiscard]] virtual ErrorNumber OpenForInput(const std::string& path,
+                                                 std::unique_ptr<ByteSource>& file) = 0;
+  // Opens for appending and closes at once: creates the file empty when it is
+  // missing, leaves it unchanged otherwise.
+  [[nodiscard]] virtual ErrorNumber OpenForAppend(const std::string& path) = 0;
+  [[nodiscard]] virtual ErrorNumber FileLength(const std::string& path,
+                                               std::uint64_t& length) = 0;
+  // Replaces the file's content with `bytes` in one step: the new content is
+  // written beside it and then put in its place, so the file holds either its
+  // old content or the new one, never a part. On failure the file is unchanged.
+  // A read-only file is refused.
+  [[nodiscard]] virtual ErrorNumber RewriteFile(const std::string& path,
+                                                const std::string& bytes) = 0;
+
+  // The system.
+  // The folder that holds the program's executable, without a final backslash.
+  [[nodiscard]] virtual ErrorNumber AppPath(std::string& folder) = 0;
+  // GetUserNameA: fills `buffer` (of `size` bytes) with the login name and its
+  // terminating zero, and sets `size` to the bytes written, or to the bytes
+  // needed when the buffer is too small (the call then fails).
+  virtual bool UserNameAnsi(char* buffer, std::uint32_t& size) = 0;
+  virtual std::string ToAnsi(const std::string& utf8) = 0;
+  virtual std::string FromAnsi(const std::string& ansi) = 0;
+};
+
+}  // namespace maj
