@@ -27,7 +27,8 @@ struct DialogSpec {
   std::vector<ControlSpec> controls;  // in creation order
 };
 
-// What a handler sees of a text box, and what the view shows of it.
+// What a handler sees of a text box, and what the view shows of it. The
+// selection counts UTF-16 units, as the text box itself does.
 struct TextBoxState {
   std::string text;
   int selStart = 0;
