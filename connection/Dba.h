@@ -3,7 +3,8 @@
 // Pure C++ interfaces: the Windows build binds them to the COM server
 // (connection/com), the native tests to the in-process stand-in (standin/).
 // Every call returns its 32-bit error number (0 on success) and writes its out
-// arguments only when it succeeds. Objects are shared: an object is released when
+// arguments only when it succeeds; an object handed out on success is never
+// empty. Objects are shared: an object is released when
 // its last holder lets it go, as a COM reference would be.
 #pragma once
 
