@@ -1,10 +1,18 @@
 # The portable program logic: builds natively and with the cross compiler.
-if(EXISTS ${CMAKE_SOURCE_DIR}/app/Driver.cpp)
-  add_library(maj_core STATIC
-    app/Driver.cpp
-  )
-  target_link_libraries(maj_core PUBLIC maj_contract)
-endif()
+add_library(maj_core STATIC
+  app/FichierVersion.cpp
+  app/Frm_MAJ.cpp
+  app/Rapport.cpp
+  connection/Connexion.cpp
+  connection/Frm_Connexion.cpp
+  platform/Text.cpp
+  platform/TextInput.cpp
+  steps/CheminBase.cpp
+  steps/CopieInstallMAJ.cpp
+  steps/ExecutionMAJ.cpp
+  steps/Recup_Base.cpp
+)
+target_link_libraries(maj_core PUBLIC maj_contract)
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/standin/CMakeLists.txt)
   add_subdirectory(standin)

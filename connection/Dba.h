@@ -57,8 +57,8 @@ class Database {
   // field 1 is "P" and field 2 the command line; `argument` is the text the
   // component's second (variant) argument holds; `status` is written by the
   // server and never read by the program.
-  [[nodiscard]] virtual ErrorNumber Execute(const std::string& command,
-                                            const std::string& argument, std::int32_t& status,
+  [[nodiscard]] virtual ErrorNumber Execute(const std::string& command, const std::string& argument,
+                                            std::int32_t& status,
                                             std::shared_ptr<DynArray>& answer) = 0;
 };
 
@@ -69,8 +69,7 @@ class CClient {
                                             const std::string& third, std::int16_t& result) = 0;
   // The component returns a variant here; nothing in it is used.
   [[nodiscard]] virtual ErrorNumber Disconnect() = 0;
-  [[nodiscard]] virtual ErrorNumber OpenDatabase(const std::string& name,
-                                                 const std::string& entry,
+  [[nodiscard]] virtual ErrorNumber OpenDatabase(const std::string& name, const std::string& entry,
                                                  std::shared_ptr<Database>& database) = 0;
 };
 

@@ -16,9 +16,9 @@ struct ControlSpec {
   std::string text;  // "&" marks the access key of a button
   int left, top, width, height;
   int tabIndex;
-  bool isDefault = false;     // Enter presses it
-  bool isCancel = false;      // Escape presses it
-  char passwordChar = '\0';   // shown instead of each typed character
+  bool isDefault = false;    // Enter presses it
+  bool isCancel = false;     // Escape presses it
+  char passwordChar = '\0';  // shown instead of each typed character
 };
 
 struct DialogSpec {

@@ -15,13 +15,15 @@ using ErrorNumber = std::uint32_t;
 
 inline constexpr ErrorNumber kOk = 0;
 
-constexpr ErrorNumber RuntimeError(std::uint32_t code) { return 0x800A0000u | code; }
+constexpr ErrorNumber RuntimeError(std::uint32_t code) {
+  return 0x800A0000u | code;
+}
 constexpr ErrorNumber FromWin32(std::uint32_t code) {
   return code == 0 ? kOk : (0x80070000u | (code & 0xFFFFu));
 }
 
-inline constexpr ErrorNumber kErrInvalidCall = RuntimeError(5);        // bad argument
-inline constexpr ErrorNumber kErrOverflow = RuntimeError(6);           // value out of 16 bits
+inline constexpr ErrorNumber kErrInvalidCall = RuntimeError(5);  // bad argument
+inline constexpr ErrorNumber kErrOverflow = RuntimeError(6);     // value out of 16 bits
 inline constexpr ErrorNumber kErrSubscriptOutOfRange = RuntimeError(9);
 inline constexpr ErrorNumber kErrFileNotFound = RuntimeError(53);
 inline constexpr ErrorNumber kErrInputPastEnd = RuntimeError(62);
@@ -41,6 +43,11 @@ inline constexpr ErrorNumber kWin32AlreadyExists = FromWin32(183);
   if (result == kOk) return false;
   lastError = result;
   return true;
+}
+
+// Stores a failure as the last error; a success leaves the last error as it was.
+inline void Absorb(ErrorNumber& lastError, ErrorNumber result) {
+  (void)Failed(lastError, result);
 }
 
 }  // namespace maj

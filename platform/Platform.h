@@ -47,8 +47,7 @@ class ByteSource {
  public:
   virtual ~ByteSource() = default;
   // Up to `capacity` bytes; `got` is 0 only at the end of the file.
-  [[nodiscard]] virtual ErrorNumber Read(char* buffer, std::size_t capacity,
-                                         std::size_t& got) = 0;
+  [[nodiscard]] virtual ErrorNumber Read(char* buffer, std::size_t capacity, std::size_t& got) = 0;
 };
 
 class Platform {
@@ -87,8 +86,7 @@ class Platform {
   // Opens for appending and closes at once: creates the file empty when it is
   // missing, leaves it unchanged otherwise.
   [[nodiscard]] virtual ErrorNumber OpenForAppend(const std::string& path) = 0;
-  [[nodiscard]] virtual ErrorNumber FileLength(const std::string& path,
-                                               std::uint64_t& length) = 0;
+  [[nodiscard]] virtual ErrorNumber FileLength(const std::string& path, std::uint64_t& length) = 0;
   // Replaces the file's content with `bytes` in one step: the new content is
   // written beside it and then put in its place, so the file holds either its
   // old content or the new one, never a part. On failure the file is unchanged.

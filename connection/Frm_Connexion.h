@@ -1,0 +1,39 @@
+// The login dialog "Identification" and the lookup of the system login name
+// that prefills it. The dialog hands its result back through G_Utilisateur,
+// G_MotPasse and G_Annuler.
+#pragma once
+
+#include <string>
+
+#include "app/RunState.h"
+#include "platform/Dialog.h"
+#include "platform/Platform.h"
+
+namespace maj {
+
+// The name under which the operator is logged in to the system, read through
+// the ANSI code page; the empty text when it cannot be read.
+std::string GetUser(Platform& platform);
+
+class Frm_Connexion : public DialogModel {
+ public:
+  explicit Frm_Connexion(RunState& state) : state_(state) {}
+
+  static const DialogSpec& Layout();
+
+  const DialogSpec& Spec() const override { return Layout(); }
+  TextBoxState* Box(const std::string& name) override;
+  void Form_Load() override;
+  void Click(const std::string& button) override;
+
+  void Cmd_Ok_Click();
+  void Cmd_Annuler_Click();
+
+  TextBoxState Txt_Utilisateur;
+  TextBoxState Txt_MotPasse;
+
+ private:
+  RunState& state_;
+};
+
+}  // namespace maj

@@ -1,0 +1,22 @@
+// UTF-8 helpers that the logic needs on every system.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace maj {
+
+inline constexpr const char* kLineEnd = "\r\n";
+
+// Length in UTF-16 units, as a Windows text box counts its characters.
+std::size_t Utf16Length(std::string_view utf8);
+
+// The first character (one code point, whole), or "" for an empty text.
+std::string FirstCharacter(std::string_view utf8);
+
+// Upper case of ASCII, Latin-1 and Latin Extended-A letters (the letters of a
+// path typed on a Western European server); other characters are kept.
+std::string UpperCase(std::string_view utf8);
+
+}  // namespace maj

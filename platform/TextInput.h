@@ -1,0 +1,37 @@
+// A text file read line by line, as sequential text input reads it: a line
+// ends at a carriage return or at a carriage return followed by a line feed,
+// the line end is not part of the line, and each line is converted from the
+// system's ANSI code page. The file is closed when the reader goes away, on
+// every path.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "platform/Errors.h"
+#include "platform/Platform.h"
+
+namespace maj {
+
+class TextInput {
+ public:
+  // Opens `path` for reading; on failure the reader stays closed.
+  [[nodiscard]] ErrorNumber Open(Platform& platform, const std::string& path);
+  // The next line; kErrInputPastEnd when the end of the file was reached before.
+  [[nodiscard]] ErrorNumber LineInput(std::string& line);
+  // Whether the end of the file has been reached.
+  [[nodiscard]] ErrorNumber Eof(bool& atEnd);
+  void Close() { file_.reset(); }
+
+ private:
+  // Makes at least one byte available unless the file is at its end.
+  [[nodiscard]] ErrorNumber Fill(bool& atEnd);
+
+  Platform* platform_ = nullptr;
+  std::unique_ptr<ByteSource> file_;
+  std::string buffer_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace maj

@@ -1,0 +1,75 @@
+#include "steps/CheminBase.h"
+
+#include <memory>
+
+#include "platform/Text.h"
+
+namespace maj {
+namespace {
+
+// Rebuilds W_Params as the query field 1 "P", field 2 "QUI"; failures are
+// ignored and the query goes with whatever W_Params holds.
+void PrepareQuery(RunState& state) {
+  if (!state.W_Params) {
+    state.Err = kErrObjectRequired;
+    return;
+  }
+  Absorb(state.Err, state.W_Params->PutValue(""));
+  Absorb(state.Err, state.W_Params->PutField(1, "P"));
+  Absorb(state.Err, state.W_Params->PutField(2, "QUI"));
+}
+
+// One "QUI" query. Only the answer of this very query counts: a failed query,
+// or an answer whose field 1 cannot be read, gives the empty text, never an
+// earlier answer (which may belong to another base).
+std::string QueryBaseDirectory(RunState& state) {
+  PrepareQuery(state);
+  if (!state.W_Params || !state.MyDatabase) {
+    state.Err = kErrObjectRequired;
+    return {};
+  }
+  std::string command;
+  if (Failed(state.Err, state.W_Params->GetValue(command))) return {};
+  std::shared_ptr<DynArray> answer;
+  if (Failed(state.Err, state.MyDatabase->Execute(command, "", state.W_Statut, answer))) return {};
+  state.W_Reponse = answer;
+  std::string directory;
+  if (!answer || Failed(state.Err, answer->GetField(1, directory))) return {};
+  return directory;
+}
+
+}  // namespace
+
+std::string BasePathPrompt(const std::string& entry) {
+  return "Saisir le chemin de la base " + entry + "." + kLineEnd +
+         R"((ex:D:\BASESCLIENTS\BASEAFA))";
+}
+
+bool IsQuotablePath(std::string_view path) {
+  for (const char c : path) {
+    if (c == '"' || (static_cast<unsigned char>(c) < 0x20) || c == 0x7F) return false;
+  }
+  return true;
+}
+
+bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {
+  std::string directory;
+  // The same query twice: a server may answer only the second time.
+  for (int query = 0; query < 2 && directory.empty(); ++query) {
+    directory = QueryBaseDirectory(state);
+    // A directory that cannot be quoted safely counts as no answer.
+    if (!IsQuotablePath(directory)) directory.clear();
+  }
+  if (directory.empty()) {
+    std::string typed;
+    Absorb(state.Err, platform.InputBox(BasePathPrompt(state.Base(counter)), typed));
+    state.W_Lecteur = UpperCase(typed);
+    if (state.W_Lecteur.empty() || !IsQuotablePath(state.W_Lecteur)) return false;
+    directory = state.W_Lecteur;
+  }
+  state.W_CheminBase = directory;
+  state.W_Lecteur = FirstCharacter(state.W_CheminBase);
+  return true;
+}
+
+}  // namespace maj

@@ -1,0 +1,25 @@
+// Learning the directory of the open base: asked of the server ("QUI") twice,
+// then of the operator.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/RunState.h"
+#include "platform/Platform.h"
+
+namespace maj {
+
+// Sets W_CheminBase and W_Lecteur (its first character) for entry `counter`.
+// False when no directory was obtained: the operator left the input box empty.
+[[nodiscard]] bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter);
+
+// The prompt of the input box for that base entry.
+std::string BasePathPrompt(const std::string& entry);
+
+// Whether a path can stand between double quotes on a command line: no Windows
+// path holds a double quote or a control character.
+bool IsQuotablePath(std::string_view path);
+
+}  // namespace maj

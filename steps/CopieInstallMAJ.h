@@ -1,0 +1,24 @@
+// Copying the install package into a base, one xcopy process per file.
+#pragma once
+
+#include <string>
+
+#include "app/RunState.h"
+#include "platform/Platform.h"
+
+namespace maj {
+
+// Copies every file directly in <application directory>\INSTALLMAJ into
+// <basePath>\INSTALLMAJ, in the folder's enumeration order, each copy awaited
+// before the next starts. Ends at the first failure.
+[[nodiscard]] ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform,
+                                          const std::string& basePath);
+
+// The copy command line of one file into a destination folder.
+std::string CopyCommand(const std::string& file, const std::string& destination);
+
+// Starts the command line minimised and returns once its process has ended,
+// pumping window messages every 100 ms meanwhile.
+[[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine);
+
+}  // namespace maj

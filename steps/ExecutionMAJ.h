@@ -1,0 +1,28 @@
+// The server-side upgrade of a base and its verification.
+#pragma once
+
+#include <string>
+
+#include "app/RunState.h"
+#include "connection/Dba.h"
+#include "platform/Platform.h"
+
+namespace maj {
+
+inline constexpr const char* kVersion = "712";
+inline constexpr const char* kVersionFile = "INSTALLMAJ";
+
+// The upgrade command line for the server.
+std::string UpgradeCommand(const std::string& appPath, const std::string& drive,
+                           const std::string& basePath);
+
+// Sends the upgrade command "LANCEMAJCD ..." for the open base and keeps the
+// server's answer in W_Reponse. Ends at the first failure.
+[[nodiscard]] ErrorNumber ExecutionMAJ(RunState& state, Platform& platform, DbaFactory& dba);
+
+// Sets G_MajOk: True only when the base's file "INSTALLMAJ" holds the record of
+// this upgrade's version. Failures before the read end the step; the read's own
+// failure is absorbed into the last error.
+[[nodiscard]] ErrorNumber GestionMAJ(RunState& state);
+
+}  // namespace maj

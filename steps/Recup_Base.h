@@ -1,0 +1,16 @@
+// The list of bases to upgrade: one entry per line of the base list file.
+#pragma once
+
+#include "app/RunState.h"
+#include "platform/Platform.h"
+
+namespace maj {
+
+inline constexpr const char* kBaseListPath = R"(\\127.0.0.1\UNIDATA\BASES.TXT)";
+
+// Fills W_Bases from line 1 upward, whole lines, at most 30. Ends with the
+// first failure (missing file, empty file, a 31st line), keeping what was
+// stored before it; the file is closed on every path.
+[[nodiscard]] ErrorNumber Recup_Base(RunState& state, Platform& platform);
+
+}  // namespace maj
