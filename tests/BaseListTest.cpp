@@ -1,0 +1,113 @@
+// The base list file: whole lines, CR or CRLF ends, at most 30 entries, read
+// through the ANSI code page, and the file closed on every path.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/RunState.h"
+#include "platform/TextInput.h"
+#include "steps/Recup_Base.h"
+#include "tests/support/TestPlatform.h"
+
+namespace maj {
+namespace {
+
+class BaseListTest : public ::testing::Test {
+ protected:
+  ErrorNumber Read(const std::string& bytes) {
+    platform.WriteFile(kBaseListPath, bytes);
+    return Recup_Base(state, platform);
+  }
+  int Filled() const {
+    int n = 0;
+    for (const auto& e : state.W_Bases) n += e.empty() ? 0 : 1;
+    return n;
+  }
+  void TearDown() override { EXPECT_EQ(platform.openFiles, 0) << "the list file was left open"; }
+
+  test::TestPlatform platform;
+  RunState state;
+};
+
+TEST_F(BaseListTest, LineEndsAreCrOrCrLfAndTheLastMayLackOne) {
+  for (const std::string bytes : {"A\r\nB\r\nC\r\n", "A\r\nB\r\nC", "A\rB\rC", "A\rB\r\nC\r"}) {
+    state = RunState{};
+    ASSERT_EQ(Read(bytes), kOk) << bytes;
+    EXPECT_EQ(state.Base(1), "A");
+    EXPECT_EQ(state.Base(2), "B");
+    EXPECT_EQ(state.Base(3), "C");
+    EXPECT_EQ(Filled(), 3);
+  }
+}
+
+TEST_F(BaseListTest, LinesAreTakenWholeWithBlanksAndEmptyLinesInPlace) {
+  ASSERT_EQ(Read("  BASE A \r\n\r\nBASE\tC\nX\r\n\r\n"), kOk);
+  EXPECT_EQ(state.Base(1), "  BASE A ");
+  EXPECT_EQ(state.Base(2), "");
+  // A line feed alone does not end a line.
+  EXPECT_EQ(state.Base(3), "BASE\tC\nX");
+  // The extra line end at the end gives one more, empty, entry.
+  EXPECT_EQ(state.Base(4), "");
+  EXPECT_EQ(Filled(), 2);
+}
+
+TEST_F(BaseListTest, BytesAreReadThroughTheAnsiCodePage) {
+  ASSERT_EQ(Read("CR\xC9TEIL\r\n\x80 \x9C \xFF\r\n"), kOk);
+  EXPECT_EQ(state.Base(1), "CRÉTEIL");
+  EXPECT_EQ(state.Base(2), "€ œ ÿ");
+}
+
+TEST_F(BaseListTest, ThirtyLinesFillTheListAndAThirtyFirstIsAFailure) {
+  std::string thirty;
+  for (int i = 1; i <= 30; ++i) thirty += "B" + std::to_string(i) + "\r\n";
+  ASSERT_EQ(Read(thirty), kOk);
+  EXPECT_EQ(state.Base(30), "B30");
+
+  state = RunState{};
+  EXPECT_EQ(Read(thirty + "B31\r\nB32\r\n"), kErrSubscriptOutOfRange);
+  EXPECT_EQ(Filled(), 30);
+  EXPECT_EQ(state.Base(1), "B1");
+  EXPECT_EQ(state.Base(30), "B30");
+}
+
+TEST_F(BaseListTest, EmptyOrMissingFileLeavesTheListEmpty) {
+  EXPECT_EQ(Read(""), kErrInputPastEnd);
+  EXPECT_EQ(Filled(), 0);
+
+  std::filesystem::remove(platform.Map(kBaseListPath));
+  EXPECT_EQ(Recup_Base(state, platform), kWin32FileNotFound);
+  EXPECT_EQ(Filled(), 0);
+
+  // An unreachable share fails the same way, without a crash.
+  std::filesystem::remove_all(platform.Map(R"(\\127.0.0.1\UNIDATA)"));
+  EXPECT_NE(Recup_Base(state, platform), kOk);
+  EXPECT_EQ(Filled(), 0);
+}
+
+TEST_F(BaseListTest, LongLinesAndLineEndsAcrossReadChunksAreSplitExactly) {
+  // Lines longer than the reader's buffer, with a CR LF pair that straddles it.
+  const std::string longLine(4095, 'x');
+  ASSERT_EQ(Read(longLine + "\r\n" + std::string(9000, 'y') + "\r"), kOk);
+  EXPECT_EQ(state.Base(1), longLine);
+  EXPECT_EQ(state.Base(2), std::string(9000, 'y'));
+  EXPECT_EQ(Filled(), 2);
+}
+
+TEST_F(BaseListTest, ReaderReportsTheEndOnlyAfterTheLastLine) {
+  platform.WriteFile(R"(C:\T.TXT)", "A\r\n");
+  TextInput in;
+  ASSERT_EQ(in.Open(platform, R"(C:\T.TXT)"), kOk);
+  bool atEnd = true;
+  ASSERT_EQ(in.Eof(atEnd), kOk);
+  EXPECT_FALSE(atEnd);
+  std::string line;
+  ASSERT_EQ(in.LineInput(line), kOk);
+  EXPECT_EQ(line, "A");
+  ASSERT_EQ(in.Eof(atEnd), kOk);
+  EXPECT_TRUE(atEnd);
+  EXPECT_EQ(in.LineInput(line), kErrInputPastEnd);
+  EXPECT_EQ(line, "A");
+}
+
+}  // namespace
+}  // namespace maj

@@ -1,0 +1,120 @@
+// The package copy: one quoted xcopy per file, in the folder's order, each
+// awaited with a 100 ms poll, into a destination that exists beforehand.
+#include <gtest/gtest.h>
+
+#include "app/RunState.h"
+#include "steps/CopieInstallMAJ.h"
+#include "tests/support/TestPlatform.h"
+
+namespace maj {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class CopyTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(platform.CreateFileSystemObject(state.G_Fso), kOk); }
+  void TearDown() override {
+    EXPECT_FALSE(platform.xcopyAsked) << "xcopy was left asking about its destination";
+    EXPECT_EQ(platform.runningProcesses, 0);
+    EXPECT_TRUE(platform.unexpected.empty());
+  }
+  void Package(const std::vector<std::string>& names) {
+    for (const auto& name : names) platform.WriteFile(R"(C:\APP\INSTALLMAJ\)" + name, name);
+  }
+
+  test::TestPlatform platform;
+  RunState state;
+};
+
+TEST_F(CopyTest, EachFileGoesByItsOwnAwaitedXcopyInTheFolderOrder) {
+  Package({"b.dat", "C.DAT", "a.dat"});
+  platform.WriteFile(R"(C:\APP\INSTALLMAJ\SUB\NOT.DAT)", "x");  // a sub-folder is not visited
+  platform.MakeFolder(R"(D:\BASES\B1)");
+  ASSERT_EQ(CopieInstallMAJ(state, platform, R"(D:\BASES\B1)"), kOk);
+  EXPECT_EQ(platform.commands,
+            (Calls{R"(xcopy "C:\APP\INSTALLMAJ\a.dat" "D:\BASES\B1\INSTALLMAJ" /C /Y)",
+                   R"(xcopy "C:\APP\INSTALLMAJ\b.dat" "D:\BASES\B1\INSTALLMAJ" /C /Y)",
+                   R"(xcopy "C:\APP\INSTALLMAJ\C.DAT" "D:\BASES\B1\INSTALLMAJ" /C /Y)"}));
+  // The destination was created before the first copy, so xcopy never had to ask.
+  EXPECT_EQ(platform.ReadFile(R"(D:\BASES\B1\INSTALLMAJ\C.DAT)"), "C.DAT");
+  EXPECT_FALSE(platform.Exists(R"(D:\BASES\B1\INSTALLMAJ\NOT.DAT)"));
+  const Calls order = platform.Calls({"CreateFolder", "StartProcess", "HasEnded(yes)"});
+  ASSERT_EQ(order.size(), 7u);
+  EXPECT_EQ(order[0], R"(CreateFolder(D:\BASES\B1\INSTALLMAJ))");
+  for (std::size_t i = 1; i < order.size(); i += 2) {
+    EXPECT_EQ(order[i].rfind("StartProcess", 0), 0u);
+    EXPECT_EQ(order[i + 1], "HasEnded(yes)");  // each ends before the next starts
+  }
+}
+
+TEST_F(CopyTest, PathsWithBlanksStayWholeAndATrailingBackslashIsKept) {
+  platform.appPath = R"(C:\Program Files\APP)";
+  platform.WriteFile(R"(C:\Program Files\APP\INSTALLMAJ\X 1.DAT)", "x");
+  platform.MakeFolder(R"(D:\MES BASES)");
+  ASSERT_EQ(CopieInstallMAJ(state, platform, R"(D:\MES BASES\)"), kOk);
+  EXPECT_EQ(
+      platform.commands,
+      (Calls{
+          R"(xcopy "C:\Program Files\APP\INSTALLMAJ\X 1.DAT" "D:\MES BASES\\INSTALLMAJ" /C /Y)"}));
+  EXPECT_EQ(platform.ReadFile(R"(D:\MES BASES\INSTALLMAJ\X 1.DAT)"), "x");
+}
+
+TEST_F(CopyTest, NothingRunsWhenThereIsNothingSafeToCopy) {
+  // No package folder: the file-system object's failure comes back.
+  EXPECT_EQ(CopieInstallMAJ(state, platform, R"(D:\B)"), 0x800A004Cu);
+  // An empty package copies nothing and is no failure.
+  platform.MakeFolder(R"(C:\APP\INSTALLMAJ)");
+  EXPECT_EQ(CopieInstallMAJ(state, platform, R"(D:\B)"), kOk);
+  // A destination that cannot be created: no xcopy is left to hang on it.
+  Package({"X.DAT"});
+  EXPECT_EQ(CopieInstallMAJ(state, platform, R"(D:\NOWHERE\B)"), kWin32PathNotFound);
+  // A base path that cannot stand between quotes.
+  platform.MakeFolder(R"(D:\B)");
+  EXPECT_EQ(CopieInstallMAJ(state, platform, "D:\\B\" /EXCLUDE:x"), kErrInvalidCall);
+  EXPECT_TRUE(platform.commands.empty());
+  // No file-system object at all.
+  state.G_Fso.reset();
+  EXPECT_EQ(CopieInstallMAJ(state, platform, R"(D:\B)"), kErrObjectRequired);
+  EXPECT_TRUE(platform.commands.empty());
+}
+
+TEST_F(CopyTest, AFailedStartStopsTheRestOfThisBaseOnly) {
+  Package({"A.DAT", "B.DAT", "C.DAT"});
+  platform.MakeFolder(R"(D:\B1)");
+  platform.MakeFolder(R"(D:\B2)");
+  platform.Fail(R"(StartProcess(xcopy "C:\APP\INSTALLMAJ\B.DAT" "D:\B1\INSTALLMAJ" /C /Y))",
+                FromWin32(2));
+  EXPECT_EQ(CopieInstallMAJ(state, platform, R"(D:\B1)"), FromWin32(2));
+  EXPECT_TRUE(platform.Exists(R"(D:\B1\INSTALLMAJ\A.DAT)"));
+  EXPECT_FALSE(platform.Exists(R"(D:\B1\INSTALLMAJ\C.DAT)"));
+  // The next base copies the whole package again.
+  EXPECT_EQ(CopieInstallMAJ(state, platform, R"(D:\B2)"), kOk);
+  EXPECT_TRUE(platform.Exists(R"(D:\B2\INSTALLMAJ\C.DAT)"));
+}
+
+TEST(ShellAndWaitTest, PollsEvery100msAndPumpsMessagesBetweenPolls) {
+  test::TestPlatform platform;
+  platform.pollsBeforeEnd = 2;
+  ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
+  EXPECT_EQ(platform.calls,
+            (Calls{"StartProcess(cmd)", "HasEnded(no)", "DoEvents", "Sleep(100)", "HasEnded(no)",
+                   "DoEvents", "Sleep(100)", "HasEnded(yes)", "DoEvents", "Sleep(100)"}));
+  EXPECT_EQ(platform.runningProcesses, 0);
+
+  // A process that ends at once still costs one pass.
+  platform.calls.clear();
+  platform.pollsBeforeEnd = 0;
+  ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
+  EXPECT_EQ(platform.calls,
+            (Calls{"StartProcess(cmd)", "HasEnded(yes)", "DoEvents", "Sleep(100)"}));
+
+  // A command that cannot start is not waited for.
+  platform.calls.clear();
+  platform.Fail("StartProcess", FromWin32(2));
+  EXPECT_EQ(ShellAndWait(platform, "nothing"), FromWin32(2));
+  EXPECT_EQ(platform.calls, (Calls{"StartProcess(nothing)"}));
+}
+
+}  // namespace
+}  // namespace maj

@@ -1,0 +1,456 @@
+#include "tests/support/TestPlatform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "tests/support/Cp1252.h"
+
+namespace fs = std::filesystem;
+
+namespace maj::test {
+namespace {
+
+constexpr ErrorNumber kWin32BadNetPath = FromWin32(53);
+constexpr ErrorNumber kFsoPathNotFound = 0x800A004C;
+
+bool StartsWith(const std::string& s, const std::string& prefix) {
+  return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool IsUnc(const std::string& path) {
+  return StartsWith(path, R"(\\)");
+}
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+bool IsReadOnly(const fs::path& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0;
+}
+
+// Splits a command line into arguments the way Windows programs do for the
+// simple forms used here: blanks separate, double quotes group.
+std::vector<std::string> SplitCommandLine(const std::string& line) {
+  std::vector<std::string> args;
+  std::string current;
+  bool quoted = false, any = false;
+  for (const char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+      any = true;
+    } else if (c == ' ' && !quoted) {
+      if (any) args.push_back(current);
+      current.clear();
+      any = false;
+    } else {
+      current += c;
+      any = true;
+    }
+  }
+  if (any) args.push_back(current);
+  return args;
+}
+
+class TestByteSource : public ByteSource {
+ public:
+  TestByteSource(const fs::path& path, int& openFiles)
+      : in_(path, std::ios::binary), openFiles_(openFiles) {
+    ++openFiles_;
+  }
+  ~TestByteSource() override { --openFiles_; }
+  TestByteSource(const TestByteSource&) = delete;
+  TestByteSource& operator=(const TestByteSource&) = delete;
+
+  ErrorNumber Read(char* buffer, std::size_t capacity, std::size_t& got) override {
+    in_.read(buffer, static_cast<std::streamsize>(capacity));
+    got = static_cast<std::size_t>(in_.gcount());
+    return in_.bad() ? FromWin32(30) : kOk;  // ERROR_READ_FAULT
+  }
+
+ private:
+  std::ifstream in_;
+  int& openFiles_;
+};
+
+class TestProcess : public Process {
+ public:
+  TestProcess(TestPlatform& platform, int pollsBeforeEnd)
+      : platform_(platform), remaining_(pollsBeforeEnd) {
+    ++platform_.runningProcesses;
+  }
+  ~TestProcess() override {
+    if (!ended_) --platform_.runningProcesses;
+  }
+  TestProcess(const TestProcess&) = delete;
+  TestProcess& operator=(const TestProcess&) = delete;
+
+  ErrorNumber HasEnded(bool& ended) override {
+    if (!ended_ && remaining_-- <= 0) {
+      ended_ = true;
+      --platform_.runningProcesses;
+    }
+    platform_.calls.push_back(ended_ ? "HasEnded(yes)" : "HasEnded(no)");
+    ended = ended_;
+    return kOk;
+  }
+
+ private:
+  TestPlatform& platform_;
+  int remaining_;
+  bool ended_ = false;
+};
+
+class TestFso : public FileSystemObject {
+ public:
+  explicit TestFso(TestPlatform& platform) : platform_(platform) {}
+
+  // The files directly in the folder, by name regardless of case, as the file
+  // system of a Windows server lists them.
+  ErrorNumber GetFolderFiles(const std::string& folder, std::vector<std::string>& files) override {
+    platform_.calls.push_back("GetFolderFiles(" + folder + ")");
+    const fs::path dir = platform_.Map(folder);
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) return kFsoPathNotFound;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      if (entry.is_regular_file()) names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+    files.clear();
+    for (const auto& name : names) files.push_back(folder + "\\" + name);
+    return kOk;
+  }
+
+ private:
+  TestPlatform& platform_;
+};
+
+}  // namespace
+
+fs::path MapWindowsPath(const fs::path& root, const std::string& windowsPath) {
+  std::string rest;
+  fs::path base = root;
+  if (IsUnc(windowsPath)) {
+    base /= "unc";
+    rest = windowsPath.substr(2);
+  } else if (windowsPath.size() >= 2 && windowsPath[1] == ':') {
+    base /=
+        std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0]))));
+    rest = windowsPath.substr(2);
+  } else {
+    base /= "relative";
+    rest = windowsPath;
+  }
+  std::istringstream parts(rest);
+  for (std::string part; std::getline(parts, part, '\\');) {
+    if (!part.empty()) base /= part;
+  }
+  return base;
+}
+
+DialogAnswer LoginOk(const std::string& user, const std::string& password) {
+  return {{{"Txt_Utilisateur", user}, {"Txt_MotPasse", password}}, "Cmd_Ok"};
+}
+DialogAnswer LoginCancel() {
+  return {{}, "Cmd_Annuler"};
+}
+DialogAnswer LoginClose() {
+  return {{}, ""};
+}
+
+TestPlatform::TestPlatform() {
+  std::string pattern = (fs::temp_directory_path() / "maj-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+  root_ = pattern;
+  MakeFolder(R"(\\127.0.0.1\UNIDATA)");
+}
+
+TestPlatform::~TestPlatform() {
+  std::error_code ec;
+  // Read-only files inside would not stop the removal; permissions are restored anyway.
+  fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(root_, ec);
+}
+
+fs::path TestPlatform::Map(const std::string& windowsPath) const {
+  return MapWindowsPath(root_, windowsPath);
+}
+
+void TestPlatform::WriteFile(const std::string& windowsPath, const std::string& bytes) {
+  const fs::path p = Map(windowsPath);
+  fs::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string TestPlatform::ReadFile(const std::string& windowsPath) const {
+  std::ifstream in(Map(windowsPath), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool TestPlatform::Exists(const std::string& windowsPath) const {
+  std::error_code ec;
+  return fs::exists(Map(windowsPath), ec);
+}
+
+void TestPlatform::MakeFolder(const std::string& windowsPath) {
+  fs::create_directories(Map(windowsPath));
+}
+
+void TestPlatform::SetReadOnly(const std::string& windowsPath, bool readOnly) {
+  fs::permissions(Map(windowsPath), fs::perms::owner_write,
+                  readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
+
+void TestPlatform::Fail(const std::string& key, ErrorNumber err, int times) {
+  failures_[key] = {err, times};
+}
+
+std::vector<std::string> TestPlatform::Calls(const std::vector<std::string>& prefixes) const {
+  std::vector<std::string> out;
+  for (const auto& call : calls) {
+    for (const auto& prefix : prefixes) {
+      if (StartsWith(call, prefix)) {
+        out.push_back(call);
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+ErrorNumber TestPlatform::Call(const std::string& name, const std::string& argument) {
+  const std::string call = argument.empty() ? name : name + "(" + argument + ")";
+  calls.push_back(call);
+  for (const std::string& key : {call, name}) {
+    auto it = failures_.find(key);
+    if (it == failures_.end() || it->second.times == 0) continue;
+    if (it->second.times > 0) --it->second.times;
+    return it->second.err;
+  }
+  return kOk;
+}
+
+ErrorNumber TestPlatform::Reach(const std::string& path) const {
+  std::error_code ec;
+  if (IsUnc(path) && !fs::is_directory(Map(R"(\\127.0.0.1\UNIDATA)"), ec)) return kWin32BadNetPath;
+  return kOk;
+}
+
+ErrorNumber TestPlatform::SetBusyPointer(bool on) {
+  if (const ErrorNumber err = Call("SetBusyPointer", on ? "true" : "false")) return err;
+  busy = on;
+  return kOk;
+}
+
+ErrorNumber TestPlatform::EnableMainWindow(bool on) {
+  if (const ErrorNumber err = Call("EnableMainWindow", on ? "true" : "false")) return err;
+  enabled = on;
+  return kOk;
+}
+
+ErrorNumber TestPlatform::UnloadMainWindow() {
+  if (const ErrorNumber err = Call("UnloadMainWindow")) return err;
+  if (unloaded) unexpected.push_back("the main window was unloaded twice");
+  unloaded = true;
+  return kOk;
+}
+
+void TestPlatform::DoEvents() {
+  calls.push_back("DoEvents");
+}
+
+ErrorNumber TestPlatform::MsgBox(const std::string& text, int style, const std::string& title) {
+  if (const ErrorNumber err = Call("MsgBox", text)) return err;
+  boxes.push_back({text, style, title, busy, enabled});
+  return kOk;
+}
+
+ErrorNumber TestPlatform::InputBox(const std::string& prompt, std::string& answer) {
+  if (const ErrorNumber err = Call("InputBox", prompt)) return err;
+  prompts.push_back(prompt);
+  if (inputAnswers.empty()) {
+    unexpected.push_back("an input box nobody expected: " + prompt);
+    answer.clear();
+    return kOk;
+  }
+  answer = inputAnswers.front();
+  inputAnswers.pop_front();
+  return kOk;
+}
+
+ErrorNumber TestPlatform::ShowModal(DialogModel& dialog) {
+  if (const ErrorNumber err = Call("ShowModal", dialog.Spec().caption)) return err;
+  dialog.Form_Load();
+  DialogSeen seen{dialog.Spec().caption, {}, busy, enabled};
+  for (const auto& control : dialog.Spec().controls) {
+    if (const TextBoxState* box = dialog.Box(control.name)) seen.boxes[control.name] = *box;
+  }
+  dialogs.push_back(seen);
+  if (dialogAnswers.empty()) {
+    unexpected.push_back("a dialog nobody expected: " + dialog.Spec().caption);
+    return kErrInvalidCall;
+  }
+  const DialogAnswer answer = dialogAnswers.front();
+  dialogAnswers.pop_front();
+  for (const auto& [name, text] : answer.typed) {
+    if (TextBoxState* box = dialog.Box(name)) box->text = text;
+  }
+  if (!answer.button.empty()) {
+    dialog.Click(answer.button);
+    if (!dialog.unloadRequested) unexpected.push_back(answer.button + " did not close the dialog");
+  }
+  return kOk;
+}
+
+ErrorNumber TestPlatform::CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) {
+  if (const ErrorNumber err = Call("CreateFileSystemObject")) return err;
+  fso = std::make_shared<TestFso>(*this);
+  return kOk;
+}
+
+ErrorNumber TestPlatform::StartProcess(const std::string& commandLine, int showState,
+                                       std::unique_ptr<Process>& process) {
+  if (const ErrorNumber err = Call("StartProcess", commandLine)) return err;
+  if (showState != kShowMinimized) unexpected.push_back("a process not started minimised");
+  if (runningProcesses != 0) unexpected.push_back("two processes at once: " + commandLine);
+  commands.push_back(commandLine);
+  if (StartsWith(commandLine, "xcopy ")) RunXcopy(commandLine);
+  process = std::make_unique<TestProcess>(*this, pollsBeforeEnd);
+  return kOk;
+}
+
+void TestPlatform::RunXcopy(const std::string& commandLine) {
+  const std::vector<std::string> args = SplitCommandLine(commandLine);
+  if (args.size() != 5 || args[3] != "/C" || args[4] != "/Y") return;  // xcopy would refuse them
+  const fs::path source = Map(args[1]);
+  const fs::path destination = Map(args[2]);
+  std::error_code ec;
+  if (!fs::is_directory(destination, ec)) {
+    xcopyAsked = true;  // "file or directory?", in a window nobody sees
+    return;
+  }
+  fs::copy_file(source, destination / source.filename(), fs::copy_options::overwrite_existing, ec);
+}
+
+void TestPlatform::Sleep(std::uint32_t milliseconds) {
+  calls.push_back("Sleep(" + std::to_string(milliseconds) + ")");
+}
+
+ErrorNumber TestPlatform::FindEntry(const std::string& path, bool& found) {
+  if (const ErrorNumber err = Call("FindEntry", path)) return err;
+  if (const ErrorNumber err = Reach(path)) return err;
+  std::error_code ec;
+  found = fs::exists(Map(path), ec);
+  return kOk;
+}
+
+ErrorNumber TestPlatform::CreateFolder(const std::string& path) {
+  if (const ErrorNumber err = Call("CreateFolder", path)) return err;
+  if (const ErrorNumber err = Reach(path)) return err;
+  const fs::path p = Map(path);
+  std::error_code ec;
+  if (fs::exists(p, ec)) return kWin32AlreadyExists;
+  if (!fs::is_directory(p.parent_path(), ec)) return kWin32PathNotFound;
+  return fs::create_directory(p, ec) ? kOk : kWin32AccessDenied;
+}
+
+ErrorNumber TestPlatform::OpenForInput(const std::string& path, std::unique_ptr<ByteSource>& file) {
+  if (const ErrorNumber err = Call("OpenForInput", path)) return err;
+  if (const ErrorNumber err = Reach(path)) return err;
+  const fs::path p = Map(path);
+  std::error_code ec;
+  if (!fs::is_directory(p.parent_path(), ec)) return kWin32PathNotFound;
+  if (!fs::is_regular_file(p, ec)) return kWin32FileNotFound;
+  file = std::make_unique<TestByteSource>(p, openFiles);
+  return kOk;
+}
+
+ErrorNumber TestPlatform::OpenForAppend(const std::string& path) {
+  if (const ErrorNumber err = Call("OpenForAppend", path)) return err;
+  if (const ErrorNumber err = Reach(path)) return err;
+  const fs::path p = Map(path);
+  std::error_code ec;
+  if (!fs::is_directory(p.parent_path(), ec)) return kWin32PathNotFound;
+  if (fs::exists(p, ec) && (IsReadOnly(p) || fs::is_directory(p, ec))) return kWin32AccessDenied;
+  std::ofstream out(p, std::ios::binary | std::ios::app);
+  return out ? kOk : kWin32AccessDenied;
+}
+
+ErrorNumber TestPlatform::FileLength(const std::string& path, std::uint64_t& length) {
+  if (const ErrorNumber err = Call("FileLength", path)) return err;
+  std::error_code ec;
+  const auto size = fs::file_size(Map(path), ec);
+  if (ec) return kWin32FileNotFound;
+  length = size;
+  return kOk;
+}
+
+ErrorNumber TestPlatform::RewriteFile(const std::string& path, const std::string& bytes) {
+  if (const ErrorNumber err = Call("RewriteFile", path)) return err;
+  if (const ErrorNumber err = Reach(path)) return err;
+  const fs::path target = Map(path);
+  std::error_code ec;
+  if (!fs::is_directory(target.parent_path(), ec)) return kWin32PathNotFound;
+  if (fs::exists(target, ec) && IsReadOnly(target)) return kWin32AccessDenied;
+  // The new content goes beside the file, reaches the disk, then takes its
+  // place in one rename: a crash leaves either the old file or the new one.
+  const fs::path temporary = target.string() + ".new";
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) return kWin32AccessDenied;
+  bool written = true;
+  for (std::size_t done = 0; written && done < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    written = n > 0;
+    if (written) done += static_cast<std::size_t>(n);
+  }
+  written = ::fsync(fd) == 0 && written;
+  ::close(fd);
+  if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    fs::remove(temporary, ec);
+    return FromWin32(29);  // ERROR_WRITE_FAULT
+  }
+  return kOk;
+}
+
+ErrorNumber TestPlatform::AppPath(std::string& folder) {
+  if (const ErrorNumber err = Call("AppPath")) return err;
+  folder = appPath;
+  return kOk;
+}
+
+bool TestPlatform::UserNameAnsi(char* buffer, std::uint32_t& size) {
+  calls.push_back("UserNameAnsi");
+  if (loginNameFails) return false;
+  const std::string bytes = ToAnsi(loginName);
+  const auto needed = static_cast<std::uint32_t>(bytes.size() + 1);
+  if (size < needed) {
+    size = needed;
+    return false;
+  }
+  std::copy(bytes.begin(), bytes.end(), buffer);
+  buffer[bytes.size()] = '\0';
+  size = needed;
+  return true;
+}
+
+std::string TestPlatform::ToAnsi(const std::string& utf8) {
+  return Utf8ToCp1252(utf8);
+}
+std::string TestPlatform::FromAnsi(const std::string& ansi) {
+  return Cp1252ToUtf8(ansi);
+}
+
+}  // namespace maj::test

@@ -1,0 +1,136 @@
+// The platform of the native tests: it records every call in order, answers
+// the operator's boxes from a script, keeps files in a temporary folder, and
+// runs "xcopy" command lines by copying the file itself.
+//
+// Windows paths map into the temporary folder the way Wine maps them:
+//   \\127.0.0.1\UNIDATA\X  ->  <root>/unc/127.0.0.1/UNIDATA/X
+//   D:\X                   ->  <root>/d/X
+// Names are compared as they are written (the tests keep one spelling).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace maj::test {
+
+std::filesystem::path MapWindowsPath(const std::filesystem::path& root,
+                                     const std::string& windowsPath);
+
+// What the operator does with the next dialog: types into boxes, then presses
+// a button ("" closes the dialog through its title bar instead).
+struct DialogAnswer {
+  std::map<std::string, std::string> typed;
+  std::string button;
+};
+DialogAnswer LoginOk(const std::string& user, const std::string& password);
+DialogAnswer LoginCancel();
+DialogAnswer LoginClose();
+
+struct BoxSeen {
+  std::string text;
+  int style;
+  std::string title;
+  bool busy;     // the busy pointer was on
+  bool enabled;  // the main window was enabled
+};
+
+struct DialogSeen {
+  std::string caption;
+  std::map<std::string, TextBoxState> boxes;  // as Form_Load left them
+  bool busy;
+  bool enabled;
+};
+
+class TestPlatform : public Platform {
+ public:
+  TestPlatform();
+  ~TestPlatform() override;
+  TestPlatform(const TestPlatform&) = delete;
+  TestPlatform& operator=(const TestPlatform&) = delete;
+
+  const std::filesystem::path& Root() const { return root_; }
+  std::filesystem::path Map(const std::string& windowsPath) const;
+
+  // Test helpers on the mapped files.
+  void WriteFile(const std::string& windowsPath, const std::string& bytes);
+  std::string ReadFile(const std::string& windowsPath) const;
+  bool Exists(const std::string& windowsPath) const;
+  void MakeFolder(const std::string& windowsPath);
+  void SetReadOnly(const std::string& windowsPath, bool readOnly);
+
+  // Makes an operation fail with `err`: every call (times < 0) or the next
+  // `times` calls. Keys are the operation name ("RewriteFile") or the name with
+  // its path argument ("OpenForInput(\\127.0.0.1\UNIDATA\BASES.TXT)").
+  void Fail(const std::string& key, ErrorNumber err, int times = -1);
+
+  // Calls made, in order, whose text starts with one of the prefixes.
+  std::vector<std::string> Calls(const std::vector<std::string>& prefixes) const;
+
+  // The script.
+  std::deque<std::string> inputAnswers;
+  std::deque<DialogAnswer> dialogAnswers;
+  std::string appPath = R"(C:\APP)";
+  std::string loginName = "operateur";
+  bool loginNameFails = false;
+  int pollsBeforeEnd = 1;  // how many times HasEnded answers "not yet"
+
+  // What was seen.
+  std::vector<std::string> calls;
+  std::vector<BoxSeen> boxes;
+  std::vector<DialogSeen> dialogs;
+  std::vector<std::string> prompts;   // input boxes
+  std::vector<std::string> commands;  // process command lines
+  std::vector<std::string> unexpected;
+  bool busy = false;
+  bool enabled = true;
+  bool unloaded = false;
+  int openFiles = 0;
+  int runningProcesses = 0;
+  bool xcopyAsked = false;  // a copy whose destination folder was missing
+
+  // Platform.
+  ErrorNumber SetBusyPointer(bool on) override;
+  ErrorNumber EnableMainWindow(bool on) override;
+  ErrorNumber UnloadMainWindow() override;
+  void DoEvents() override;
+  ErrorNumber MsgBox(const std::string& text, int style, const std::string& title) override;
+  ErrorNumber InputBox(const std::string& prompt, std::string& answer) override;
+  ErrorNumber ShowModal(DialogModel& dialog) override;
+  ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
+  ErrorNumber StartProcess(const std::string& commandLine, int showState,
+                           std::unique_ptr<Process>& process) override;
+  void Sleep(std::uint32_t milliseconds) override;
+  ErrorNumber FindEntry(const std::string& path, bool& found) override;
+  ErrorNumber CreateFolder(const std::string& path) override;
+  ErrorNumber OpenForInput(const std::string& path, std::unique_ptr<ByteSource>& file) override;
+  ErrorNumber OpenForAppend(const std::string& path) override;
+  ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
+  ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
+  ErrorNumber AppPath(std::string& folder) override;
+  bool UserNameAnsi(char* buffer, std::uint32_t& size) override;
+  std::string ToAnsi(const std::string& utf8) override;
+  std::string FromAnsi(const std::string& ansi) override;
+
+ private:
+  // Records the call and answers the failure scripted for it, if any.
+  ErrorNumber Call(const std::string& name, const std::string& argument = {});
+  // The share is unreachable when its mapped folder is missing.
+  ErrorNumber Reach(const std::string& path) const;
+  void RunXcopy(const std::string& commandLine);
+
+  struct Failure {
+    ErrorNumber err;
+    int times;
+  };
+  std::filesystem::path root_;
+  std::map<std::string, Failure> failures_;
+};
+
+}  // namespace maj::test
