@@ -1,0 +1,34 @@
+// The program's entry: Frm_MAJ is created and displayed, its load handler runs
+// the whole upgrade, and the program ends when the handler has returned.
+#include <commctrl.h>
+#include <objbase.h>
+#include <windows.h>
+
+#include "app/Frm_MAJ.h"
+#include "app/RunState.h"
+#include "connection/com/ComDba.h"
+#include "platform/win32/Win32Platform.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+  // COM on the window thread, before any object exists.
+  const HRESULT com = CoInitialize(nullptr);
+
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_STANDARD_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  {
+    maj::win32::Win32Platform platform;
+    // A window that cannot be created does not stop the run: its boxes then
+    // have no owner.
+    if (platform.CreateMainWindow() == maj::kOk) platform.ShowMainWindow(showCommand);
+    maj::ComDbaFactory factory;
+    {
+      maj::RunState state;
+      maj::Form_Load(state, platform, factory);
+    }  // the run's objects (the client, the file-system object) are released here
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return 0;
+}

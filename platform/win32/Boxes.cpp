@@ -1,0 +1,74 @@
+// Message boxes, the input box and the rendered dialogs.
+#include <string>
+
+#include "connection/com/ComOwners.h"
+#include "platform/win32/DialogView.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Platform.h"
+#include "platform/win32/WindowStates.h"
+
+namespace maj::win32 {
+namespace {
+
+// The input box: the prompt at the top left, "OK" and "Annuler" at the right,
+// the answer box across the bottom; the focus starts in the answer box.
+// Measures in twips.
+class InputBoxModel final : public DialogModel {
+ public:
+  explicit InputBoxModel(const std::string& prompt) {
+    spec_.caption = kApplicationTitle;
+    spec_.clientWidth = 5850;
+    spec_.clientHeight = 2160;
+    spec_.controls = {
+        {"Prompt", ControlKind::Label, prompt, 180, 180, 4200, 1290, 3},
+        {"Answer", ControlKind::TextBox, "", 180, 1665, 5490, 300, 0},
+        {"OK", ControlKind::PushButton, "OK", 4545, 180, 1125, 375, 1, true, false},
+        {"Annuler", ControlKind::PushButton, "Annuler", 4545, 630, 1125, 375, 2, false, true},
+    };
+  }
+
+  const DialogSpec& Spec() const override { return spec_; }
+  TextBoxState* Box(const std::string& name) override {
+    return name == "Answer" ? &answer_ : nullptr;
+  }
+  void Form_Load() override {}
+  void Click(const std::string& button) override {
+    accepted_ = button == "OK";
+    unloadRequested = true;
+  }
+
+  // What the operator typed; "" when the box was cancelled or closed.
+  std::string Answer() const { return accepted_ ? answer_.text : std::string(); }
+
+ private:
+  DialogSpec spec_;
+  TextBoxState answer_;
+  bool accepted_ = false;
+};
+
+}  // namespace
+
+ErrorNumber Win32Platform::MsgBox(const std::string& text, int style, const std::string& title) {
+  // Owned by the main window so it stays in front of it. The system enables
+  // the owner again when the box closes; the recorded states put back a
+  // window that was disabled before the box.
+  WindowStates states;
+  const int answer = MessageBoxW(main_.Handle(), com::Widen(text).c_str(),
+                                 com::Widen(title).c_str(), static_cast<UINT>(style));
+  const ErrorNumber failed = answer == 0 ? LastError() : kOk;
+  states.Restore();
+  return failed;
+}
+
+ErrorNumber Win32Platform::InputBox(const std::string& prompt, std::string& answer) {
+  InputBoxModel box(prompt);
+  const ErrorNumber failed = RunModal(box, main_.Handle());
+  if (failed == kOk) answer = box.Answer();
+  return failed;
+}
+
+ErrorNumber Win32Platform::ShowModal(DialogModel& dialog) {
+  return RunModal(dialog, nullptr);
+}
+
+}  // namespace maj::win32

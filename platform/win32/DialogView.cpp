@@ -1,0 +1,264 @@
+#include "platform/win32/DialogView.h"
+
+#include <algorithm>
+#include <numeric>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "connection/com/ComOwners.h"
+#include "platform/win32/BusyPointer.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Layout.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/WindowStates.h"
+
+namespace maj::win32 {
+namespace {
+
+// Posted at creation: puts the focus and the selection in place once the
+// dialog is shown and activated (activation moves the focus by itself).
+constexpr UINT kApplyFocus = WM_APP + 1;
+
+// A dialog with no controls and no font of its own: the view creates the
+// controls at their pixel places and gives them the system's dialog font.
+struct EmptyTemplate {
+  DLGTEMPLATE header;
+  WORD menu;
+  WORD windowClass;
+  WORD title;
+};
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+class DialogView {
+ public:
+  DialogView(DialogModel& model, HWND owner) : model_(model), spec_(model.Spec()), owner_(owner) {}
+
+  ErrorNumber Run() {
+    alignas(DWORD) EmptyTemplate empty{};
+    // Visible from the start: it is shown as soon as it is created, before
+    // the posted focus request is handled.
+    empty.header.style =
+        WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK;
+    states_.DisableAllBut(owner_);
+    SetLastError(0);
+    const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &empty.header, owner_,
+                                                   Proc, reinterpret_cast<LPARAM>(this));
+    states_.Restore();
+    return result <= 0 ? LastError() : kOk;
+  }
+
+ private:
+  static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+      auto* view = reinterpret_cast<DialogView*>(lParam);
+      view->dialog_ = dialog;
+      view->Create();
+      return FALSE;  // the focus is set by the view
+    }
+    auto* view = reinterpret_cast<DialogView*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return view ? view->Handle(message, wParam, lParam) : FALSE;
+  }
+
+  INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+      case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) Command(LOWORD(wParam));
+        return TRUE;
+      case kApplyFocus:
+        ApplyFocus();
+        return TRUE;
+      case WM_CLOSE:
+        // The title-bar close and Alt+F4 close the dialog without any handler.
+        Close();
+        return TRUE;
+      case WM_SETCURSOR:
+        if (!BusyPointer::AnswerSetCursor()) return FALSE;
+        SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+      case WM_DPICHANGED: {
+        dpi_ = HIWORD(wParam);
+        Layout();
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(dialog_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return TRUE;
+      }
+      default:
+        return FALSE;
+    }
+  }
+
+  void Create() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    SetWindowTextW(dialog_, com::Widen(spec_.caption).c_str());
+    const auto& controls = spec_.controls;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+      const ControlSpec& spec = controls[i];
+      const wchar_t* windowClass = L"Static";
+      DWORD style = WS_CHILD | WS_VISIBLE;
+      DWORD exStyle = 0;
+      switch (spec.kind) {
+        case ControlKind::PushButton:
+          windowClass = L"Button";
+          style |= WS_TABSTOP | (spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+          break;
+        case ControlKind::TextBox:
+          windowClass = L"Edit";
+          style |= WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL | (spec.passwordChar ? ES_PASSWORD : 0);
+          exStyle = WS_EX_CLIENTEDGE;
+          break;
+        case ControlKind::Label:
+          style |= SS_LEFT | SS_NOPREFIX;  // a label has no access key
+          break;
+      }
+      const HWND control = CreateWindowExW(
+          exStyle, windowClass, com::Widen(spec.text).c_str(), style, 0, 0, 0, 0, dialog_,
+          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
+      if (spec.passwordChar) {
+        SendMessageW(control, EM_SETPASSWORDCHAR,
+                     static_cast<WPARAM>(static_cast<unsigned char>(spec.passwordChar)), 0);
+      }
+      if (spec.isDefault) {
+        SendMessageW(dialog_, DM_SETDEFID, static_cast<WPARAM>(kFirstControlId + i), 0);
+      }
+      controls_.push_back(control);
+    }
+    dpi_ = WindowDpi(dialog_);
+    Layout();
+    OrderTabs();
+    SizeAndCentre(dialog_, spec_.clientWidth, spec_.clientHeight);
+
+    model_.Form_Load();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+      if (const TextBoxState* box = Box(i)) {
+        SetWindowTextW(controls_[i], com::Widen(box->text).c_str());
+      }
+    }
+    if (model_.unloadRequested) {
+      Close();
+      return;
+    }
+    ApplyFocus();
+    PostMessageW(dialog_, kApplyFocus, 0, 0);
+  }
+
+  // Positions and font at the current DPI.
+  void Layout() {
+    FontOwner font = CreateDialogFont(dpi_);
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+      const ControlSpec& spec = spec_.controls[i];
+      PlaceChild(controls_[i], spec.left, spec.top, spec.width, spec.height, dpi_);
+      SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    }
+    font_ = std::move(font);  // the controls no longer use the previous one
+  }
+
+  // The dialog manager moves the focus in window order: put the controls in
+  // the order of their tab indexes.
+  void OrderTabs() {
+    tabOrder_.resize(controls_.size());
+    std::iota(tabOrder_.begin(), tabOrder_.end(), std::size_t{0});
+    std::stable_sort(tabOrder_.begin(), tabOrder_.end(), [this](std::size_t a, std::size_t b) {
+      return spec_.controls[a].tabIndex < spec_.controls[b].tabIndex;
+    });
+    HWND previous = HWND_TOP;
+    for (const std::size_t i : tabOrder_) {
+      SetWindowPos(controls_[i], previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      previous = controls_[i];
+    }
+  }
+
+  // The focus on the first control in tab order that can take it, and each
+  // box's selection as the model holds it.
+  void ApplyFocus() {
+    for (const std::size_t i : tabOrder_) {
+      if (spec_.controls[i].kind != ControlKind::Label) {
+        SetFocus(controls_[i]);
+        break;
+      }
+    }
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+      if (const TextBoxState* box = Box(i)) {
+        const int length = GetWindowTextLengthW(controls_[i]);
+        const int start = std::clamp(box->selStart, 0, length);
+        const int end = start + std::clamp(box->selLength, 0, length - start);
+        SendMessageW(controls_[i], EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
+      }
+    }
+  }
+
+  // The model's state of control i when it is a text box, else null.
+  TextBoxState* Box(std::size_t i) {
+    const ControlSpec& spec = spec_.controls[i];
+    return spec.kind == ControlKind::TextBox ? model_.Box(spec.name) : nullptr;
+  }
+
+  void Command(WORD id) {
+    std::size_t pressed = controls_.size();
+    if (id == IDCANCEL) {
+      // Escape: the cancel button, when the dialog has one.
+      for (std::size_t i = 0; i < controls_.size(); ++i) {
+        if (spec_.controls[i].isCancel) pressed = i;
+      }
+    } else if (id >= kFirstControlId && id < kFirstControlId + controls_.size()) {
+      pressed = id - kFirstControlId;
+    }
+    if (pressed < controls_.size() && spec_.controls[pressed].kind == ControlKind::PushButton) {
+      Press(pressed);
+    }
+  }
+
+  void Press(std::size_t button) {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+      if (TextBoxState* box = Box(i)) {
+        box->text = com::Narrow(WindowText(controls_[i]));
+        DWORD start = 0;
+        DWORD end = 0;
+        SendMessageW(controls_[i], EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        box->selStart = static_cast<int>(start);
+        box->selLength = static_cast<int>(end - start);
+      }
+    }
+    model_.Click(spec_.controls[button].name);
+    if (model_.unloadRequested) Close();
+  }
+
+  void Close() {
+    if (closing_) return;
+    closing_ = true;
+    // Before the dialog goes: the window that gets the activation back must
+    // already be in its own state.
+    states_.Restore();
+    EndDialog(dialog_, 1);
+  }
+
+  DialogModel& model_;
+  const DialogSpec& spec_;
+  HWND owner_;
+  WindowStates states_;
+  HWND dialog_ = nullptr;
+  std::vector<HWND> controls_;  // in creation order; destroyed with the dialog
+  std::vector<std::size_t> tabOrder_;
+  FontOwner font_;
+  UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+  bool closing_ = false;
+};
+
+}  // namespace
+
+ErrorNumber RunModal(DialogModel& dialog, HWND owner) {
+  DialogView view(dialog, owner);
+  return view.Run();
+}
+
+}  // namespace maj::win32

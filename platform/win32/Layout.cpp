@@ -1,0 +1,131 @@
+#include "platform/win32/Layout.h"
+
+namespace maj::win32 {
+namespace {
+
+// A function of user32 that older systems lack, or null.
+template <class Fn>
+Fn User32Function(const char* name) {
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (!user32) return nullptr;
+  // Through the generic function type, the one cast the compilers accept
+  // between unrelated function pointer types.
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+}
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+
+UINT SystemDpi() {
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+// The message font of the system at `dpi`.
+LOGFONTW MessageFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  static const auto forDpi =
+      User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+  if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
+    return metrics.lfMessageFont;
+  }
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+    LOGFONTW font = metrics.lfMessageFont;
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+    return font;
+  }
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(8, static_cast<int>(dpi), 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(font.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
+  return font;
+}
+
+int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool FaceInstalled(const wchar_t* face) {
+  LOGFONTW wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  const HDC screen = GetDC(nullptr);
+  if (!screen) return false;
+  EnumFontFamiliesExW(screen, &wanted, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+}  // namespace
+
+UINT WindowDpi(HWND window) {
+  static const auto forWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  if (forWindow && window) {
+    const UINT dpi = forWindow(window);
+    if (dpi != 0) return dpi;
+  }
+  return SystemDpi();
+}
+
+void SizeAndCentre(HWND window, int widthTwips, int heightTwips) {
+  const UINT dpi = WindowDpi(window);
+  RECT frame{0, 0, TwipsToPixels(widthTwips, dpi), TwipsToPixels(heightTwips, dpi)};
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  static const auto forDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+  if (!(forDpi && forDpi(&frame, style, FALSE, exStyle, dpi))) {
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  }
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& area = monitor.rcWork;
+  const int left = area.left + (area.right - area.left - width) / 2;
+  const int top = area.top + (area.bottom - area.top - height) / 2;
+  SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PlaceChild(HWND child, int left, int top, int width, int height, UINT dpi) {
+  MoveWindow(child, TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(width, dpi),
+             TwipsToPixels(height, dpi), TRUE);
+}
+
+FontOwner CreateDialogFont(UINT dpi) {
+  const LOGFONTW font = MessageFont(dpi);
+  return FontOwner(CreateFontIndirectW(&font));
+}
+
+FontOwner CreateFaceFont(const wchar_t* const* faces, int hundredthsOfPoint, UINT dpi) {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 72 * 100);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = ANSI_CHARSET;
+  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  font.lfQuality = DEFAULT_QUALITY;
+  font.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+  const wchar_t* chosen = nullptr;
+  for (const wchar_t* const* face = faces; *face && !chosen; ++face) {
+    if (FaceInstalled(*face)) chosen = *face;
+  }
+  if (chosen) {
+    lstrcpynW(font.lfFaceName, chosen, LF_FACESIZE);
+  } else {
+    const LOGFONTW fallback = MessageFont(dpi);
+    lstrcpynW(font.lfFaceName, fallback.lfFaceName, LF_FACESIZE);
+    font.lfCharSet = fallback.lfCharSet;
+  }
+  return FontOwner(CreateFontIndirectW(&font));
+}
+
+}  // namespace maj::win32

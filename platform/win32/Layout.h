@@ -1,0 +1,38 @@
+// Window measures: twips turned into pixels at the real DPI of the monitor a
+// window is on, window frames around a client area, and the fonts at that DPI.
+// The DPI functions of recent Windows are looked up at run time so the program
+// still starts on older servers (it then uses the system DPI).
+#pragma once
+
+#include <windows.h>
+
+#include "platform/win32/Handles.h"
+
+namespace maj::win32 {
+
+inline constexpr int kTwipsPerInch = 1440;
+
+// MulDiv rounds to the nearest pixel: 15 twips per pixel at 96 dots per inch.
+inline int TwipsToPixels(int twips, UINT dpi) {
+  return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
+}
+
+// The DPI the window is drawn at.
+UINT WindowDpi(HWND window);
+
+// Sizes a top-level window so that its client area is `width` x `height`
+// twips and centres it in the work area of its monitor.
+void SizeAndCentre(HWND window, int widthTwips, int heightTwips);
+
+// Moves a child to its place given in twips of its parent's client area.
+void PlaceChild(HWND child, int left, int top, int width, int height, UINT dpi);
+
+// The font Windows uses in its own dialogs and message boxes, at `dpi`.
+FontOwner CreateDialogFont(UINT dpi);
+
+// A regular font of the given size (975 for 9.75 points), ANSI character set,
+// in the first of `faces` (a null-ended list) that is installed, else in the
+// dialog font's face.
+FontOwner CreateFaceFont(const wchar_t* const* faces, int hundredthsOfPoint, UINT dpi);
+
+}  // namespace maj::win32

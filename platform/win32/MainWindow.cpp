@@ -1,0 +1,118 @@
+#include "platform/win32/MainWindow.h"
+
+#include <utility>
+
+#include "connection/com/ComOwners.h"
+#include "platform/win32/BusyPointer.h"
+#include "platform/win32/Layout.h"
+#include "platform/win32/Win32Errors.h"
+
+namespace maj::win32 {
+namespace {
+
+constexpr const char* kCaption = "Mise à niveau";
+constexpr const char* kLabel1Text = "Mise à niveau en cours...";
+
+// Measures in twips.
+constexpr int kClientWidth = 3075;
+constexpr int kClientHeight = 1545;
+constexpr int kLabelLeft = 480;
+constexpr int kLabelTop = 600;
+constexpr int kLabelWidth = 2190;
+constexpr int kLabelHeight = 240;
+constexpr int kLabelPointSize = 975;  // hundredths of a point
+
+// "MS Sans Serif" is missing from recent systems; its TrueType successor
+// keeps the look.
+constexpr const wchar_t* kLabelFaces[] = {L"MS Sans Serif", L"Microsoft Sans Serif", nullptr};
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+ErrorNumber RegisterClassOnce(HINSTANCE instance, WNDPROC proc) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = proc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kMainWindowClass;
+  if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    return LastError();
+  }
+  return kOk;
+}
+
+}  // namespace
+
+ErrorNumber MainWindow::Create() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (const ErrorNumber failed = RegisterClassOnce(instance, Proc)) return failed;
+  const HWND window = CreateWindowExW(0, kMainWindowClass, com::Widen(kCaption).c_str(), kStyle,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                      nullptr, nullptr, instance, this);
+  if (!window) return LastError();
+  window_.Reset(window);
+  label_ =
+      CreateWindowExW(0, L"Static", com::Widen(kLabel1Text).c_str(),
+                      WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, window,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLabel1Id)), instance, nullptr);
+  if (!label_) {
+    const ErrorNumber failed = LastError();
+    window_.Reset();
+    return failed;
+  }
+  SizeAndCentre(window, kClientWidth, kClientHeight);
+  Layout(WindowDpi(window));
+  return kOk;
+}
+
+void MainWindow::Show(int showCommand) {
+  if (!window_) return;
+  ShowWindow(window_.Get(), showCommand);
+  UpdateWindow(window_.Get());
+}
+
+void MainWindow::Layout(UINT dpi) {
+  FontOwner font = CreateFaceFont(kLabelFaces, kLabelPointSize, dpi);
+  PlaceChild(label_, kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight, dpi);
+  SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  font_ = std::move(font);  // the label no longer uses the previous one
+}
+
+LRESULT CALLBACK MainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self && self->window_.Get() == window) return self->Handle(message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  const HWND window = window_.Get();
+  switch (message) {
+    case WM_SETCURSOR:
+      if (BusyPointer::AnswerSetCursor()) return TRUE;
+      break;
+    case WM_DPICHANGED: {
+      Layout(HIWORD(wParam));
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_NCDESTROY:
+      // Destroyed by a close request or by Destroy: nothing left to destroy.
+      window_.Release();
+      label_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace maj::win32

@@ -1,0 +1,60 @@
+// Starting a command line as a process, and telling when it has ended.
+#include <string>
+#include <vector>
+
+#include "connection/com/ComOwners.h"
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace maj::win32 {
+namespace {
+
+class Win32Process final : public Process {
+ public:
+  explicit Win32Process(UniqueHandle process) : process_(std::move(process)) {}
+
+  // The handle is signalled when the process ends, whatever its exit code:
+  // one that ends with 259 (STILL_ACTIVE) is not taken for a running one.
+  ErrorNumber HasEnded(bool& ended) override {
+    switch (WaitForSingleObject(process_.Get(), 0)) {
+      case WAIT_OBJECT_0:
+        ended = true;
+        return kOk;
+      case WAIT_TIMEOUT:
+        ended = false;
+        return kOk;
+      default:
+        return LastError();
+    }
+  }
+
+ private:
+  UniqueHandle process_;
+};
+
+}  // namespace
+
+ErrorNumber Win32Platform::StartProcess(const std::string& commandLine, int showState,
+                                        std::unique_ptr<Process>& process) {
+  // The command line goes as it is: no application name, no quoting added.
+  // CreateProcessW may write into it, so it lives in a buffer of our own.
+  const std::wstring wide = com::Widen(commandLine);
+  std::vector<wchar_t> buffer(wide.begin(), wide.end());
+  buffer.push_back(L'\0');
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(showState);
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started)) {
+    return LastError();
+  }
+  CloseHandle(started.hThread);
+  process = std::make_unique<Win32Process>(UniqueHandle(started.hProcess));
+  return kOk;
+}
+
+}  // namespace maj::win32

@@ -1,0 +1,54 @@
+// The application folder, the login name and the ANSI code page.
+#include <string>
+
+#include "connection/com/ComOwners.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace maj::win32 {
+
+ErrorNumber Win32Platform::AppPath(std::string& folder) {
+  // The path may be longer than MAX_PATH: grow until it fits.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return LastError();
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t slash = path.find_last_of(L'\\');
+  folder = com::Narrow(path.substr(0, slash == std::wstring::npos ? 0 : slash));
+  return kOk;
+}
+
+bool Win32Platform::UserNameAnsi(char* buffer, std::uint32_t& size) {
+  DWORD length = size;
+  const bool done = GetUserNameA(buffer, &length) != FALSE;
+  size = length;
+  return done;
+}
+
+std::string Win32Platform::ToAnsi(const std::string& utf8) {
+  const std::wstring wide = com::Widen(utf8);
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n,
+                      nullptr, nullptr);
+  return ansi;
+}
+
+std::string Win32Platform::FromAnsi(const std::string& ansi) {
+  if (ansi.empty()) return {};
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+  return com::Narrow(wide);
+}
+
+}  // namespace maj::win32

@@ -1,0 +1,41 @@
+// The main window's operations and the message pump.
+#include "platform/win32/Win32Platform.h"
+
+#include "platform/win32/Win32Errors.h"
+
+namespace maj::win32 {
+
+ErrorNumber Win32Platform::SetBusyPointer(bool busy) {
+  // The pointer is set in any case; only the hook over foreign windows can fail.
+  return busy_.Set(busy) ? kOk : LastError();
+}
+
+ErrorNumber Win32Platform::EnableMainWindow(bool enabled) {
+  // A window already closed has nothing to enable: it is not brought back.
+  if (const HWND window = main_.Handle()) EnableWindow(window, enabled ? TRUE : FALSE);
+  return kOk;
+}
+
+ErrorNumber Win32Platform::UnloadMainWindow() {
+  main_.Destroy();
+  return kOk;
+}
+
+void Win32Platform::DoEvents() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Left for the loop that ends on it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void Win32Platform::Sleep(std::uint32_t milliseconds) {
+  ::Sleep(milliseconds);
+}
+
+}  // namespace maj::win32

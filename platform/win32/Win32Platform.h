@@ -1,0 +1,73 @@
+// The Windows implementation of Platform: real windows, dialogs and message
+// boxes, processes, files through the wide API, the file-system object and
+// the system's ANSI code page. All calls on the window thread, which has
+// initialised COM.
+//
+// What an operator (or the helper of the end-to-end tests) finds on screen:
+// - Frm_MAJ: class "MiseANiveau.Frm_MAJ", title "Mise à niveau", Label1 a
+//   "Static" with ID 100 (MainWindow.h);
+// - message boxes: class "#32770", the given title ("Message MERIDOXAN"), the
+//   text in the child of ID 0xFFFF, the button IDOK;
+// - the input box: class "#32770", title "MiseANiveau"; prompt "Static" 100,
+//   answer "Edit" 101, "OK" 102, "Annuler" 103;
+// - dialogs rendered from a DialogModel: class "#32770", title the caption,
+//   control IDs 100 + index in creation order (DialogView.h).
+#pragma once
+
+#include <windows.h>
+
+#include "platform/Platform.h"
+#include "platform/win32/BusyPointer.h"
+#include "platform/win32/MainWindow.h"
+
+namespace maj::win32 {
+
+// The application's title, shown by boxes that have no title of their own.
+inline constexpr const char* kApplicationTitle = "MiseANiveau";
+
+class Win32Platform final : public Platform {
+ public:
+  // Frm_MAJ: created hidden, then displayed and painted.
+  [[nodiscard]] ErrorNumber CreateMainWindow() { return main_.Create(); }
+  void ShowMainWindow(int showCommand) { main_.Show(showCommand); }
+  HWND MainWindowHandle() const { return main_.Handle(); }
+
+  // The main window and the pointer.
+  [[nodiscard]] ErrorNumber SetBusyPointer(bool busy) override;
+  [[nodiscard]] ErrorNumber EnableMainWindow(bool enabled) override;
+  [[nodiscard]] ErrorNumber UnloadMainWindow() override;
+  void DoEvents() override;
+
+  // Modal boxes (Boxes.cpp).
+  [[nodiscard]] ErrorNumber MsgBox(const std::string& text, int style,
+                                   const std::string& title) override;
+  [[nodiscard]] ErrorNumber InputBox(const std::string& prompt, std::string& answer) override;
+  [[nodiscard]] ErrorNumber ShowModal(DialogModel& dialog) override;
+
+  // Objects and processes (FileSystemObject.cpp, Processes.cpp).
+  [[nodiscard]] ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
+  [[nodiscard]] ErrorNumber StartProcess(const std::string& commandLine, int showState,
+                                         std::unique_ptr<Process>& process) override;
+  void Sleep(std::uint32_t milliseconds) override;
+
+  // Files and folders (Files.cpp).
+  [[nodiscard]] ErrorNumber FindEntry(const std::string& path, bool& found) override;
+  [[nodiscard]] ErrorNumber CreateFolder(const std::string& path) override;
+  [[nodiscard]] ErrorNumber OpenForInput(const std::string& path,
+                                         std::unique_ptr<ByteSource>& file) override;
+  [[nodiscard]] ErrorNumber OpenForAppend(const std::string& path) override;
+  [[nodiscard]] ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
+  [[nodiscard]] ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
+
+  // The system (System.cpp).
+  [[nodiscard]] ErrorNumber AppPath(std::string& folder) override;
+  bool UserNameAnsi(char* buffer, std::uint32_t& size) override;
+  std::string ToAnsi(const std::string& utf8) override;
+  std::string FromAnsi(const std::string& ansi) override;
+
+ private:
+  MainWindow main_;
+  BusyPointer busy_;
+};
+
+}  // namespace maj::win32

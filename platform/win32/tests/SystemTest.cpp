@@ -1,0 +1,246 @@
+// Processes, files and folders, the file-system object and the system's names.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "connection/com/ComOwners.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace maj::win32 {
+namespace {
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class Scratch {
+ public:
+  explicit Scratch(const std::wstring& parent) {
+    root_ = parent + L"\\maj-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(GetTickCount64());
+    CreateDirectoryW(root_.c_str(), nullptr);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  ~Scratch() { Remove(root_); }
+
+  std::string Path(const std::string& name = "") const {
+    return com::Narrow(root_) + (name.empty() ? "" : "\\" + name);
+  }
+
+ private:
+  static void Remove(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = folder + L"\\" + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          Remove(path);
+        } else {
+          DeleteFileW(path.c_str());
+        }
+      } while (FindNextFileW(find, &entry));
+      FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+  }
+
+  std::wstring root_;
+};
+
+std::wstring TempFolder() {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetTempPathW(MAX_PATH, path);
+  return std::wstring(path, n > 0 && path[n - 1] == L'\\' ? n - 1 : n);
+}
+
+void Write(Win32Platform& platform, const std::string& path, const std::string& bytes) {
+  ASSERT_EQ(platform.RewriteFile(path, bytes), kOk) << path;
+}
+
+std::string ReadAll(Win32Platform& platform, const std::string& path) {
+  std::unique_ptr<ByteSource> file;
+  if (platform.OpenForInput(path, file) != kOk) return "<cannot open>";
+  std::string bytes;
+  char buffer[3];  // small, so that reads are joined
+  for (;;) {
+    std::size_t got = 0;
+    if (file->Read(buffer, sizeof buffer, got) != kOk) return "<cannot read>";
+    if (got == 0) return bytes;
+    bytes.append(buffer, got);
+  }
+}
+
+// Names of the files directly in a folder, as the system lists them.
+std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW((com::Widen(folder) + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..") names.push_back(com::Narrow(name));
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return names;
+}
+
+TEST(Processes, AProcessEndingWith259IsSeenAsEnded) {
+  Win32Platform platform;
+  std::unique_ptr<Process> process;
+  ASSERT_EQ(platform.StartProcess("cmd /c exit 259", kShowMinimized, process), kOk);
+  bool ended = false;
+  for (int poll = 0; poll < 200 && !ended; ++poll) {
+    ASSERT_EQ(process->HasEnded(ended), kOk);
+    if (!ended) platform.Sleep(50);
+  }
+  EXPECT_TRUE(ended);
+}
+
+TEST(Processes, ARunningProcessIsNotEndedAndABadCommandFails) {
+  Win32Platform platform;
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::string command = com::Narrow(self);
+  command.insert(command.begin(), '"');
+  command.append("\" --sleep-ms=1500");
+  std::unique_ptr<Process> process;
+  ASSERT_EQ(platform.StartProcess(command, kShowMinimized, process), kOk);
+  bool ended = true;
+  ASSERT_EQ(process->HasEnded(ended), kOk);
+  EXPECT_FALSE(ended);
+  for (int poll = 0; poll < 200 && !ended; ++poll) {
+    platform.Sleep(50);
+    ASSERT_EQ(process->HasEnded(ended), kOk);
+  }
+  EXPECT_TRUE(ended);
+
+  std::unique_ptr<Process> none;
+  EXPECT_EQ(platform.StartProcess("no-such-program-here.exe /x", kShowMinimized, none),
+            kWin32FileNotFound);
+  EXPECT_FALSE(none);
+}
+
+// Every file operation, on a local folder and on the share.
+void CheckFileOperations(Win32Platform& platform, const std::wstring& parent) {
+  const Scratch scratch(parent);
+  const std::string folder = scratch.Path("MERIDOXAN");
+  const std::string file = folder + "\\VERSION.txt";
+
+  bool found = true;
+  ASSERT_EQ(platform.FindEntry(folder, found), kOk);
+  EXPECT_FALSE(found);
+  ASSERT_EQ(platform.FindEntry(folder + "\\absent\\x.txt", found), kOk) << "parent missing";
+  EXPECT_FALSE(found);
+  ASSERT_EQ(platform.CreateFolder(folder), kOk);
+  EXPECT_EQ(platform.CreateFolder(folder), kWin32AlreadyExists);
+  ASSERT_EQ(platform.FindEntry(folder, found), kOk);
+  EXPECT_TRUE(found) << "a folder counts";
+
+  // Append creates an empty file and then leaves it alone.
+  ASSERT_EQ(platform.OpenForAppend(file), kOk);
+  ASSERT_EQ(platform.FindEntry(file, found), kOk);
+  EXPECT_TRUE(found);
+  std::uint64_t length = 99;
+  ASSERT_EQ(platform.FileLength(file, length), kOk);
+  EXPECT_EQ(length, 0u);
+
+  // Bytes go through untouched, in both directions.
+  const std::string bytes = "712\r\nVersion \xE9t\xE9\r\n\x00\xFF fin";
+  Write(platform, file, bytes);
+  EXPECT_EQ(ReadAll(platform, file), bytes);
+  ASSERT_EQ(platform.OpenForAppend(file), kOk);
+  ASSERT_EQ(platform.FileLength(file, length), kOk);
+  EXPECT_EQ(length, bytes.size());
+  Write(platform, file, "court");
+  EXPECT_EQ(ReadAll(platform, file), "court");
+  EXPECT_EQ(Entries(folder), (std::vector<std::string>{"VERSION.txt"})) << "no temporary file left";
+
+  // A read-only file is refused and kept as it is.
+  SetFileAttributesW(com::Widen(file).c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(platform.RewriteFile(file, "nouveau"), kWin32AccessDenied);
+  EXPECT_EQ(ReadAll(platform, file), "court");
+  EXPECT_EQ(Entries(folder), (std::vector<std::string>{"VERSION.txt"}));
+  SetFileAttributesW(com::Widen(file).c_str(), FILE_ATTRIBUTE_NORMAL);
+
+  // A missing folder fails and creates nothing.
+  EXPECT_EQ(platform.RewriteFile(folder + "\\absent\\x.txt", "x"), kWin32PathNotFound);
+  EXPECT_EQ(platform.FileLength(folder + "\\absent.txt", length), kWin32FileNotFound);
+  std::unique_ptr<ByteSource> none;
+  EXPECT_EQ(platform.OpenForInput(folder + "\\absent.txt", none), kWin32FileNotFound);
+  EXPECT_FALSE(none);
+}
+
+TEST(Files, LocalFolder) {
+  Win32Platform platform;
+  CheckFileOperations(platform, TempFolder());
+}
+
+TEST(Files, SharedFolderThroughItsUncPath) {
+  const char* share = std::getenv("MAJ_TEST_UNC");
+  if (!share) GTEST_SKIP() << "MAJ_TEST_UNC names no share";
+  Win32Platform platform;
+  CheckFileOperations(platform, com::Widen(share));
+}
+
+TEST(Files, ANameTheSystemCannotLookUpIsAnErrorNotAMissingEntry) {
+  Win32Platform platform;
+  bool found = false;
+  EXPECT_EQ(platform.FindEntry("C:\\bases\\a<b>|c.txt", found), FromWin32(ERROR_INVALID_NAME));
+}
+
+TEST(FileSystemObject, ListsAFoldersFilesInItsOwnOrderWithFullPaths) {
+  Win32Platform platform;
+  std::shared_ptr<FileSystemObject> fso;
+  ASSERT_EQ(platform.CreateFileSystemObject(fso), kOk);
+  const Scratch scratch(TempFolder());
+  for (const char* name : {"c.dat", "a.dat", "B.DAT", "_z.dat"}) {
+    Write(platform, scratch.Path(name), name);
+  }
+  ASSERT_EQ(platform.CreateFolder(scratch.Path("sous-dossier")), kOk);
+  Write(platform, scratch.Path("sous-dossier\\d.dat"), "d");
+
+  std::vector<std::string> files;
+  ASSERT_EQ(fso->GetFolderFiles(scratch.Path(), files), kOk);
+  // The collection's order on this system: by name, case ignored, "_" after
+  // the letters; never the order of creation; no sub-folder.
+  EXPECT_EQ(files, (std::vector<std::string>{scratch.Path("a.dat"), scratch.Path("B.DAT"),
+                                             scratch.Path("c.dat"), scratch.Path("_z.dat")}));
+
+  std::vector<std::string> unchanged{"x"};
+  const ErrorNumber missing = fso->GetFolderFiles(scratch.Path("absent"), unchanged);
+  EXPECT_EQ(missing, kErrPathNotFound) << std::hex << missing;
+  EXPECT_EQ(unchanged, (std::vector<std::string>{"x"}));
+}
+
+TEST(System, ApplicationFolderUserNameAndAnsiCodePage) {
+  Win32Platform platform;
+  std::string folder;
+  ASSERT_EQ(platform.AppPath(folder), kOk);
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const std::string exe = com::Narrow(self);
+  EXPECT_EQ(folder, exe.substr(0, exe.find_last_of('\\')));
+  EXPECT_NE(folder.back(), '\\');
+
+  char name[64];
+  std::uint32_t size = sizeof name;
+  ASSERT_TRUE(platform.UserNameAnsi(name, size));
+  EXPECT_EQ(size, std::string(name).size() + 1) << "the terminating zero counts";
+  char tiny[1];
+  std::uint32_t tinySize = 1;
+  EXPECT_FALSE(platform.UserNameAnsi(tiny, tinySize));
+  EXPECT_EQ(tinySize, size) << "the size needed";
+
+  if (GetACP() == 1252) {
+    EXPECT_EQ(platform.ToAnsi("Gérard Œuvre"), "G\xE9rard \x8Cuvre");
+    EXPECT_EQ(platform.FromAnsi("G\xE9rard \x8Cuvre"), "Gérard Œuvre");
+  }
+  EXPECT_EQ(platform.FromAnsi(platform.ToAnsi("ADM")), "ADM");
+}
+
+}  // namespace
+}  // namespace maj::win32

@@ -1,0 +1,260 @@
+// Frm_MAJ, the busy pointer and the message boxes, under a real window manager
+// of Windows (Wine on the build machine).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32/Layout.h"
+#include "platform/win32/Win32Platform.h"
+#include "platform/win32/tests/Operator.h"
+
+namespace maj::win32 {
+namespace {
+
+using test::TextOf;
+using test::WaitForWindow;
+using test::WithOperator;
+
+HCURSOR Hourglass() {
+  return LoadCursorW(nullptr, IDC_WAIT);
+}
+
+// Lets the system deliver what the pointer and the windows have queued.
+void Pump(Win32Platform& platform, DWORD ms = 300) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (GetTickCount64() < end) {
+    platform.DoEvents();
+    Sleep(10);
+  }
+}
+
+POINT CentreOf(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool Installed(const wchar_t* face) {
+  LOGFONTW wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  const HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExW(screen, &wanted, Found, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+std::wstring FaceOf(const FontOwner& font) {
+  LOGFONTW described{};
+  GetObjectW(font.Get(), sizeof described, &described);
+  return described.lfFaceName;
+}
+
+TEST(Fonts, AMissingFaceFallsBackToTheNextThenToTheDialogFont) {
+  const wchar_t* const missing[] = {L"No Such Face 1", L"Tahoma", nullptr};
+  if (Installed(L"Tahoma")) {
+    EXPECT_EQ(FaceOf(CreateFaceFont(missing, 975, 96)), L"Tahoma");
+  }
+  const wchar_t* const none[] = {L"No Such Face 1", L"No Such Face 2", nullptr};
+  const FontOwner fallback = CreateFaceFont(none, 975, 144);
+  EXPECT_EQ(FaceOf(fallback), FaceOf(CreateDialogFont(144)));
+  LOGFONTW described{};
+  GetObjectW(fallback.Get(), sizeof described, &described);
+  EXPECT_EQ(described.lfHeight, -MulDiv(975, 144, 7200)) << "the size is kept, at the DPI given";
+}
+
+class MainWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(platform.CreateMainWindow(), kOk);
+    platform.ShowMainWindow(SW_SHOWNORMAL);
+    main = platform.MainWindowHandle();
+    ASSERT_TRUE(main);
+  }
+  void TearDown() override {
+    (void)platform.SetBusyPointer(false);
+    (void)platform.UnloadMainWindow();
+  }
+
+  Win32Platform platform;
+  HWND main = nullptr;
+};
+
+TEST_F(MainWindowTest, ShowsItsCaptionAndLabelAtTheirTwipsMeasures) {
+  EXPECT_EQ(test::ClassOf(main), L"MiseANiveau.Frm_MAJ");
+  EXPECT_EQ(TextOf(main), L"Mise à niveau");
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_TRUE(IsWindowEnabled(main));
+
+  const UINT dpi = WindowDpi(main);
+  RECT client{};
+  GetClientRect(main, &client);
+  EXPECT_EQ(client.right, TwipsToPixels(3075, dpi));
+  EXPECT_EQ(client.bottom, TwipsToPixels(1545, dpi));
+  if (dpi == USER_DEFAULT_SCREEN_DPI) {
+    EXPECT_EQ(client.right, 205);
+    EXPECT_EQ(client.bottom, 103);
+  }
+
+  const HWND label = GetDlgItem(main, kLabel1Id);
+  ASSERT_TRUE(label);
+  EXPECT_EQ(test::ClassOf(label), L"Static");
+  EXPECT_EQ(TextOf(label), L"Mise à niveau en cours...");
+  const RECT place = test::ChildRect(label);
+  EXPECT_EQ(place.left, TwipsToPixels(480, dpi));
+  EXPECT_EQ(place.top, TwipsToPixels(600, dpi));
+  EXPECT_EQ(place.right - place.left, TwipsToPixels(2190, dpi));
+  EXPECT_EQ(place.bottom - place.top, TwipsToPixels(240, dpi));
+
+  // The font, read inside the program (a font handle means nothing elsewhere).
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+  ASSERT_TRUE(font);
+  LOGFONTW described{};
+  ASSERT_TRUE(GetObjectW(font, sizeof described, &described));
+  if (Installed(L"MS Sans Serif")) {
+    EXPECT_STREQ(described.lfFaceName, L"MS Sans Serif");
+  }
+  EXPECT_EQ(described.lfHeight, -MulDiv(975, static_cast<int>(dpi), 7200));
+  EXPECT_EQ(described.lfWeight, FW_NORMAL);
+  EXPECT_FALSE(described.lfItalic || described.lfUnderline || described.lfStrikeOut);
+  EXPECT_EQ(described.lfCharSet, ANSI_CHARSET);
+
+  // Centred on its monitor, with a fixed frame.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const POINT centre = CentreOf(main);
+  EXPECT_NEAR(centre.x, (monitor.rcWork.left + monitor.rcWork.right) / 2, 1);
+  EXPECT_NEAR(centre.y, (monitor.rcWork.top + monitor.rcWork.bottom) / 2, 1);
+  EXPECT_FALSE(GetWindowLongPtrW(main, GWL_STYLE) & WS_THICKFRAME);
+}
+
+TEST_F(MainWindowTest, EnableUnloadAndACloseRequestLeaveNoWindowBehind) {
+  EXPECT_EQ(platform.EnableMainWindow(false), kOk);
+  EXPECT_FALSE(IsWindowEnabled(main));
+  EXPECT_EQ(platform.EnableMainWindow(true), kOk);
+  EXPECT_TRUE(IsWindowEnabled(main));
+
+  // A close request destroys it (the default); the run's later calls find
+  // nothing to enable and bring nothing back.
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  Pump(platform, 100);
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_EQ(platform.MainWindowHandle(), nullptr);
+  EXPECT_EQ(platform.EnableMainWindow(true), kOk);
+  EXPECT_EQ(platform.UnloadMainWindow(), kOk);
+  EXPECT_EQ(platform.MainWindowHandle(), nullptr);
+
+  ASSERT_EQ(platform.CreateMainWindow(), kOk);
+  main = platform.MainWindowHandle();
+  EXPECT_EQ(platform.UnloadMainWindow(), kOk);
+  EXPECT_FALSE(IsWindow(main));
+}
+
+TEST_F(MainWindowTest, BusyPointerShowsAtOnceAndStaysOverTheWindows) {
+  SetCursorPos(CentreOf(main).x, CentreOf(main).y);
+  Pump(platform);
+  EXPECT_NE(GetCursor(), Hourglass());
+
+  ASSERT_EQ(platform.SetBusyPointer(true), kOk);
+  EXPECT_EQ(GetCursor(), Hourglass()) << "set at once, without a pointer move";
+  ASSERT_EQ(platform.EnableMainWindow(false), kOk);
+
+  // Moving over the (disabled) window and its label keeps the hourglass.
+  RECT label{};
+  GetWindowRect(GetDlgItem(main, kLabel1Id), &label);
+  SetCursorPos(label.left + 5, label.top + 5);
+  Pump(platform);
+  EXPECT_EQ(GetCursor(), Hourglass());
+  SetCursorPos(CentreOf(main).x + 7, CentreOf(main).y + 3);
+  Pump(platform);
+  EXPECT_EQ(GetCursor(), Hourglass());
+
+  // Over a message box as well.
+  HCURSOR overBox = nullptr;
+  WithOperator(
+      [&] {
+        const HWND box = WaitForWindow(L"#32770", L"Message MERIDOXAN");
+        ASSERT_TRUE(box);
+        const POINT centre = CentreOf(box);
+        SetCursorPos(centre.x, centre.y - 10);
+        Sleep(300);
+        SetCursorPos(centre.x + 3, centre.y - 8);
+        Sleep(300);
+        CURSORINFO info{};
+        info.cbSize = sizeof info;
+        GetCursorInfo(&info);
+        overBox = info.hCursor;
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      },
+      [&] {
+        EXPECT_EQ(platform.MsgBox("Patientez", kMsgBoxInformation, "Message MERIDOXAN"), kOk);
+      });
+  EXPECT_EQ(overBox, Hourglass());
+
+  ASSERT_EQ(platform.SetBusyPointer(false), kOk);
+  EXPECT_NE(GetCursor(), Hourglass()) << "restored at once";
+  ASSERT_EQ(platform.EnableMainWindow(true), kOk);
+  SetCursorPos(CentreOf(main).x, CentreOf(main).y);
+  Pump(platform);
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
+// What the operator saw of a message box and of the main window meanwhile.
+struct BoxSeen {
+  std::wstring text;
+  bool mainEnabled = true;
+  HWND owner = nullptr;
+};
+
+BoxSeen AnswerBox(const std::wstring& title) {
+  BoxSeen seen;
+  const HWND box = WaitForWindow(L"#32770", title);
+  if (!box) return seen;
+  seen.text = TextOf(GetDlgItem(box, 0xFFFF));
+  seen.owner = GetWindow(box, GW_OWNER);
+  seen.mainEnabled = IsWindowEnabled(seen.owner) != FALSE;
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return seen;
+}
+
+TEST_F(MainWindowTest, MessageBoxesShowAccentsAndKeepTheWindowsState) {
+  const std::string text =
+      "Problème dans l'ouverture de la Base de données : BASE É\r\nMerci de contacter MERIDOXAN";
+  for (const bool enabledBefore : {true, false}) {
+    ASSERT_EQ(platform.EnableMainWindow(enabledBefore), kOk);
+    BoxSeen seen;
+    WithOperator(
+        [&] { seen = AnswerBox(L"Message MERIDOXAN"); },
+        [&] { EXPECT_EQ(platform.MsgBox(text, kMsgBoxCritical, "Message MERIDOXAN"), kOk); });
+    EXPECT_EQ(seen.text,
+              L"Problème dans l'ouverture de la Base de données : BASE É\r\nMerci de contacter "
+              L"MERIDOXAN");
+    EXPECT_EQ(seen.owner, main) << "the box stays in front of the main window";
+    EXPECT_FALSE(seen.mainEnabled) << "the main window takes no input while a box is open";
+    EXPECT_EQ(IsWindowEnabled(main) != FALSE, enabledBefore)
+        << "a box leaves the main window as it found it";
+  }
+}
+
+TEST(MessageBox, WorksWithNoMainWindow) {
+  Win32Platform platform;
+  BoxSeen seen;
+  WithOperator([&] { seen = AnswerBox(L"Message MERIDOXAN"); },
+               [&] {
+                 EXPECT_EQ(platform.MsgBox("Mise à jour du serveur terminée avec succès.",
+                                           kMsgBoxInformation, "Message MERIDOXAN"),
+                           kOk);
+               });
+  EXPECT_EQ(seen.text, L"Mise à jour du serveur terminée avec succès.");
+  EXPECT_EQ(seen.owner, nullptr);
+}
+
+}  // namespace
+}  // namespace maj::win32

@@ -1,0 +1,34 @@
+#!/bin/sh
+# Runs a Windows test program under Wine.
+#   wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
+# PREFIX is created on first use, with Wine's own fonts (raster ones included).
+# Inside it the share \\127.0.0.1\UNIDATA maps to PREFIX/unc-server/UNIDATA;
+# the program finds that path in MAJ_TEST_UNC. Without a display the program
+# runs on a virtual one.
+set -eu
+prefix=$1
+shift
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+if [ ! -f "$prefix/system.reg" ]; then
+  mkdir -p "$prefix"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  # The .fon files hold the raster "MS Sans Serif" that Windows has.
+  cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
+
+# The server level is the link: a linked share would read as a reparse point.
+mkdir -p "$prefix/unc-server/UNIDATA" "$prefix/dosdevices/unc"
+ln -sfn "$prefix/unc-server" "$prefix/dosdevices/unc/127.0.0.1"
+export MAJ_TEST_UNC='\\127.0.0.1\UNIDATA'
+
+# Wine's server outlives the program by a few seconds: wait for it, so that
+# the next run does not meet it still bound to a display that is gone.
+run='wine "$@"; status=$?; wineserver -w; exit $status'
+if [ -n "${DISPLAY:-}" ]; then
+  exec sh -c "$run" sh "$@"
+fi
+exec xvfb-run -a -s "-screen 0 1280x1024x24" sh -c "$run" sh "$@"
