@@ -1,3 +1,7 @@
+if(NOT WIN32)
+  enable_testing()
+endif()
+
 # The portable program logic: builds natively and with the cross compiler.
 add_library(maj_core STATIC
   app/FichierVersion.cpp
@@ -14,7 +18,8 @@ add_library(maj_core STATIC
 )
 target_link_libraries(maj_core PUBLIC maj_contract)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/standin/CMakeLists.txt)
+option(MAJ_STANDIN "Build the stand-in database server" ON)
+if(MAJ_STANDIN AND EXISTS ${CMAKE_SOURCE_DIR}/standin/CMakeLists.txt)
   add_subdirectory(standin)
 endif()
 
@@ -25,7 +30,6 @@ if(WIN32)
     endif()
   endforeach()
 else()
-  enable_testing()
   if(EXISTS ${CMAKE_SOURCE_DIR}/tests/CMakeLists.txt)
     add_subdirectory(tests)
   endif()
