@@ -62,7 +62,7 @@ ErrorNumber Win32Platform::MsgBox(const std::string& text, int style, const std:
 
 ErrorNumber Win32Platform::InputBox(const std::string& prompt, std::string& answer) {
   InputBoxModel box(prompt);
-  const ErrorNumber failed = RunModal(box, main_.Handle());
+  const ErrorNumber failed = RunModal(box, main_.Handle(), Placement::UpperThird);
   if (failed == kOk) answer = box.Answer();
   return failed;
 }

@@ -38,7 +38,8 @@ std::wstring WindowText(HWND window) {
 
 class DialogView {
  public:
-  DialogView(DialogModel& model, HWND owner) : model_(model), spec_(model.Spec()), owner_(owner) {}
+  DialogView(DialogModel& model, HWND owner, Placement placement)
+      : model_(model), spec_(model.Spec()), owner_(owner), placement_(placement) {}
 
   ErrorNumber Run() {
     alignas(DWORD) EmptyTemplate empty{};
@@ -135,7 +136,7 @@ class DialogView {
     dpi_ = WindowDpi(dialog_);
     Layout();
     OrderTabs();
-    SizeAndCentre(dialog_, spec_.clientWidth, spec_.clientHeight);
+    SizeAndPlace(dialog_, spec_.clientWidth, spec_.clientHeight, placement_);
 
     model_.Form_Load();
     for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -245,6 +246,7 @@ class DialogView {
   DialogModel& model_;
   const DialogSpec& spec_;
   HWND owner_;
+  Placement placement_;
   WindowStates states_;
   HWND dialog_ = nullptr;
   std::vector<HWND> controls_;  // in creation order; destroyed with the dialog
@@ -256,8 +258,8 @@ class DialogView {
 
 }  // namespace
 
-ErrorNumber RunModal(DialogModel& dialog, HWND owner) {
-  DialogView view(dialog, owner);
+ErrorNumber RunModal(DialogModel& dialog, HWND owner, Placement placement) {
+  DialogView view(dialog, owner, placement);
   return view.Run();
 }
 

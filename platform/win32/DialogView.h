@@ -13,6 +13,7 @@
 
 #include "platform/Dialog.h"
 #include "platform/Errors.h"
+#include "platform/win32/Layout.h"
 
 namespace maj::win32 {
 
@@ -23,6 +24,7 @@ inline constexpr int kFirstControlId = 100;
 // the title bar or Alt+F4 (which runs no handler). `owner` may be null. Every
 // other window of the program takes no input while the dialog is open, and
 // gets its own enabled state back when the dialog closes.
-[[nodiscard]] ErrorNumber RunModal(DialogModel& dialog, HWND owner);
+[[nodiscard]] ErrorNumber RunModal(DialogModel& dialog, HWND owner,
+                                   Placement placement = Placement::Centre);
 
 }  // namespace maj::win32

@@ -74,7 +74,7 @@ UINT WindowDpi(HWND window) {
   return SystemDpi();
 }
 
-void SizeAndCentre(HWND window, int widthTwips, int heightTwips) {
+void SizeAndPlace(HWND window, int widthTwips, int heightTwips, Placement placement) {
   const UINT dpi = WindowDpi(window);
   RECT frame{0, 0, TwipsToPixels(widthTwips, dpi), TwipsToPixels(heightTwips, dpi)};
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
@@ -91,7 +91,8 @@ void SizeAndCentre(HWND window, int widthTwips, int heightTwips) {
   GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
   const RECT& area = monitor.rcWork;
   const int left = area.left + (area.right - area.left - width) / 2;
-  const int top = area.top + (area.bottom - area.top - height) / 2;
+  const int room = area.bottom - area.top - height;
+  const int top = area.top + (placement == Placement::Centre ? room / 2 : room / 3);
   SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

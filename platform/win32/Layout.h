@@ -20,9 +20,14 @@ inline int TwipsToPixels(int twips, UINT dpi) {
 // The DPI the window is drawn at.
 UINT WindowDpi(HWND window);
 
+// Where a top-level window goes in the work area of its monitor: in the
+// middle, or centred across with its top a third of the way down (where an
+// input box opens by default).
+enum class Placement { Centre, UpperThird };
+
 // Sizes a top-level window so that its client area is `width` x `height`
-// twips and centres it in the work area of its monitor.
-void SizeAndCentre(HWND window, int widthTwips, int heightTwips);
+// twips, and places it.
+void SizeAndPlace(HWND window, int widthTwips, int heightTwips, Placement placement);
 
 // Moves a child to its place given in twips of its parent's client area.
 void PlaceChild(HWND child, int left, int top, int width, int height, UINT dpi);

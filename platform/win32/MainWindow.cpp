@@ -62,7 +62,7 @@ ErrorNumber MainWindow::Create() {
     window_.Reset();
     return failed;
   }
-  SizeAndCentre(window, kClientWidth, kClientHeight);
+  SizeAndPlace(window, kClientWidth, kClientHeight, Placement::Centre);
   Layout(WindowDpi(window));
   return kOk;
 }

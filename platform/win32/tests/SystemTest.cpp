@@ -1,7 +1,6 @@
 // Processes, files and folders, the file-system object and the system's names.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -180,10 +179,11 @@ TEST(Files, LocalFolder) {
 }
 
 TEST(Files, SharedFolderThroughItsUncPath) {
-  const char* share = std::getenv("MAJ_TEST_UNC");
-  if (!share) GTEST_SKIP() << "MAJ_TEST_UNC names no share";
+  wchar_t share[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(L"MAJ_TEST_UNC", share, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) GTEST_SKIP() << "MAJ_TEST_UNC names no share";
   Win32Platform platform;
-  CheckFileOperations(platform, com::Widen(share));
+  CheckFileOperations(platform, share);
 }
 
 TEST(Files, ANameTheSystemCannotLookUpIsAnErrorNotAMissingEntry) {

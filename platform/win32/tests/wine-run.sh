@@ -18,6 +18,10 @@ if [ ! -f "$prefix/system.reg" ]; then
   wineserver -w
   # The .fon files hold the raster "MS Sans Serif" that Windows has.
   cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+  # With no window manager, Wine waits 2 s for one at each window it hides;
+  # windows it manages itself need no such wait (and get drawn title bars).
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  wineserver -w
 fi
 
 # The server level is the link: a linked share would read as a reparse point.
