@@ -1,8 +1,10 @@
 // The program's entry: Frm_MAJ is created and displayed, its load handler runs
 // the whole upgrade, and the program ends when the handler has returned.
+// <windows.h> first: the other system headers rely on its types.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <objbase.h>
-#include <windows.h>
 
 #include "app/Frm_MAJ.h"
 #include "app/RunState.h"
