@@ -298,6 +298,7 @@ TEST_F(RunTest, CancellingTheLoginEndsTheRunByExitC) {
   EXPECT_TRUE(platform.boxes[0].enabled);
   EXPECT_TRUE(platform.commands.empty());
   EXPECT_EQ(Window().back(), "UnloadMainWindow");
+  EXPECT_EQ(state.G_Bool, False);  // no Connect of the run succeeded
   ExpectEndedEarly();
 }
 

@@ -1,0 +1,149 @@
+// The outcome lists and the summary text, including lists that fail.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <utility>
+
+#include "app/Rapport.h"
+#include "tests/support/RunFixture.h"
+
+namespace maj {
+namespace {
+
+constexpr ErrorNumber kBroken = 0x80040777;
+
+// A stand-in list whose calls can be made to fail one kind at a time.
+class BrokenList : public DynArray {
+ public:
+  explicit BrokenList(std::shared_ptr<DynArray> real) : real_(std::move(real)) {}
+  ErrorNumber GetValue(std::string& whole) override { return real_->GetValue(whole); }
+  ErrorNumber PutValue(const std::string& whole) override { return real_->PutValue(whole); }
+  ErrorNumber GetField(std::int16_t index, std::string& field) override {
+    return index == failGet ? kBroken : real_->GetField(index, field);
+  }
+  ErrorNumber PutField(std::int16_t index, const std::string& field) override {
+    return failPut ? kBroken : real_->PutField(index, field);
+  }
+  ErrorNumber DCount(std::int32_t& count) override {
+    if (failCount) return kBroken;
+    if (countOverride) {
+      count = *countOverride;
+      return kOk;
+    }
+    return real_->DCount(count);
+  }
+  std::int16_t failGet = 0;
+  bool failPut = false;
+  bool failCount = false;
+  std::optional<std::int32_t> countOverride;
+
+ private:
+  std::shared_ptr<DynArray> real_;
+};
+
+class ReportTest : public test::RunFixture {
+ protected:
+  void SetUp() override {
+    Server("[users]\nADM =\n");
+    std::shared_ptr<DynArray> a, b;
+    ASSERT_EQ(dba->CreateDynArray(a), kOk);
+    ASSERT_EQ(dba->CreateDynArray(b), kOk);
+    maj = std::make_shared<BrokenList>(a);
+    nonMaj = std::make_shared<BrokenList>(b);
+    rapport.W_BasesMaj = maj;
+    rapport.W_BasesNonMaj = nonMaj;
+  }
+  void Record(std::int16_t counter, const std::string& entry, bool upgraded) {
+    state.G_MajOk = upgraded ? True : False;
+    RecordOutcome(state, rapport, counter, entry);
+  }
+  std::shared_ptr<BrokenList> maj, nonMaj;
+  Rapport rapport;
+};
+
+TEST_F(ReportTest, SuccessLinesSitAtTheBaseNumberAndFailuresArePacked) {
+  Record(1, "A", false);
+  Record(2, "B", true);
+  Record(3, "C", false);
+  Record(4, "D", true);
+  Record(5, "E", false);  // after the last success: no empty line for it
+  EXPECT_EQ(
+      SummaryText(state, rapport),
+      "La mise à jour du serveur contient des erreurs.\r\n\r\n"
+      "\r\nBase B : mise à jour.\r\n\r\nBase D : mise à jour.\r\n"
+      "\r\n"
+      "Base A : non mise à jour.\r\nBase C : non mise à jour.\r\nBase E : non mise à jour.\r\n"
+      "\r\nVeuillez contacter MERIDOXAN.");
+  ShowSummary(state, platform, rapport);
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].style, kMsgBoxCritical);
+  EXPECT_EQ(platform.boxes[0].title, "Message MERIDOXAN");
+}
+
+TEST_F(ReportTest, ARunOfOneBaseHasOneLineInOneList) {
+  Record(1, "Base à accents", true);
+  EXPECT_EQ(
+      SummaryText(state, rapport),
+      "Mise à jour du serveur terminée avec succès.\r\n\r\nBase Base à accents : mise à jour.\r\n");
+  ShowSummary(state, platform, rapport);
+  EXPECT_EQ(platform.boxes.at(0).style, kMsgBoxInformation);
+  std::int32_t count = -1;
+  ASSERT_EQ(nonMaj->DCount(count), kOk);
+  EXPECT_EQ(count, 0);
+}
+
+TEST_F(ReportTest, AFailureThatCannotBeWrittenStillGivesTheErrorForm) {
+  nonMaj->failCount = true;
+  Record(1, "A", false);
+  EXPECT_EQ(rapport.W_Erreur, True);
+  EXPECT_EQ(state.Err, kBroken);
+  nonMaj->failCount = false;
+  nonMaj->failPut = true;
+  Record(2, "B", false);
+  EXPECT_EQ(rapport.W_Erreur, True);
+  nonMaj->failPut = false;
+  EXPECT_EQ(SummaryText(state, rapport),
+            "La mise à jour du serveur contient des erreurs.\r\n\r\n\r\n\r\n"
+            "Veuillez contacter MERIDOXAN.");
+}
+
+TEST_F(ReportTest, ASuccessThatCannotBeWrittenLeavesTheListAndTheFlag) {
+  maj->failPut = true;
+  Record(1, "A", true);
+  EXPECT_EQ(rapport.W_Erreur, False);
+  EXPECT_EQ(state.Err, kBroken);
+  EXPECT_EQ(SummaryText(state, rapport), "Mise à jour du serveur terminée avec succès.\r\n\r\n");
+}
+
+TEST_F(ReportTest, UnreadableCountsAndLinesAddNothing) {
+  Record(1, "A", true);
+  Record(2, "B", true);
+  Record(3, "C", true);
+  maj->failGet = 2;
+  EXPECT_EQ(SummaryText(state, rapport),
+            "Mise à jour du serveur terminée avec succès.\r\n\r\n"
+            "Base A : mise à jour.\r\nBase C : mise à jour.\r\n");
+  maj->failCount = true;
+  EXPECT_EQ(SummaryText(state, rapport), "Mise à jour du serveur terminée avec succès.\r\n\r\n");
+  // A count beyond 16 bits cannot be converted: the list adds nothing.
+  maj->failCount = false;
+  maj->countOverride = 40000;
+  EXPECT_EQ(SummaryText(state, rapport), "Mise à jour du serveur terminée avec succès.\r\n\r\n");
+  EXPECT_EQ(state.Err, kErrOverflow);
+}
+
+TEST_F(ReportTest, ListsThatWereNeverCreatedAreSkipped) {
+  Rapport none;
+  state.G_MajOk = True;
+  RecordOutcome(state, none, 1, "A");
+  EXPECT_EQ(state.Err, kErrObjectRequired);
+  state.G_MajOk = False;
+  RecordOutcome(state, none, 2, "B");
+  EXPECT_EQ(none.W_Erreur, True);
+  EXPECT_EQ(SummaryText(state, none),
+            "La mise à jour du serveur contient des erreurs.\r\n\r\n\r\n\r\n"
+            "Veuillez contacter MERIDOXAN.");
+}
+
+}  // namespace
+}  // namespace maj
