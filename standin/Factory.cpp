@@ -1,6 +1,4 @@
 // The component's objects over a simulated server, through the contract.
-#include <new>
-
 #include "standin/DynArray.h"
 #include "standin/StandIn.h"
 #include "standin/Text.h"
@@ -8,18 +6,6 @@
 namespace standin {
 
 namespace {
-
-// No exception leaves the contract: what could throw is memory.
-template <class Call>
-ErrorNumber Guarded(Call&& call) noexcept {
-  try {
-    return call();
-  } catch (const std::bad_alloc&) {
-    return kOutOfMemory;
-  } catch (...) {
-    return 0x8000FFFF;  // E_UNEXPECTED
-  }
-}
 
 // What every object of a session holds.
 struct Link {

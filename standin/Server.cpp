@@ -98,6 +98,20 @@ ErrorNumber Server::Log(const std::string& call, ErrorNumber result, const std::
   return result;
 }
 
+bool Server::Stopped(const Session& session, const std::string& call, Injection& injection,
+                     ErrorNumber& result) {
+  if (injection.hit) {
+    result = Log(call, injection.rule.number, "", injection.notes);
+    return true;
+  }
+  if (!session.connected) {
+    injection.notes.push_back("not connected");
+    result = Log(call, settings_.notConnected, "", injection.notes);
+    return true;
+  }
+  return false;
+}
+
 ErrorNumber Server::CreateClient(std::shared_ptr<Session>& session) {
   Injection injection = Inject(Operation::Create, nullptr);
   std::lock_guard lock(mutex_);
@@ -147,11 +161,7 @@ ErrorNumber Server::OpenDatabase(Session& session, const std::string& name,
   const std::string call =
       ClientCall(session, "OpenDatabase(name=" + Quote(name) + ", entry=" + Quote(entry) + ")");
   std::vector<std::string>& notes = injection.notes;
-  if (injection.hit) return Log(call, injection.rule.number, "", notes);
-  if (!session.connected) {
-    notes.push_back("not connected");
-    return Log(call, settings_.notConnected, "", notes);
-  }
+  if (ErrorNumber stopped = 0; Stopped(session, call, injection, stopped)) return stopped;
   if (!EqualNoCase(name, settings_.databaseName)) {
     notes.push_back("unknown database name");
     return Log(call, kNoSuchBase, "", notes);
@@ -177,11 +187,7 @@ ErrorNumber Server::OpenFile(Session& session, const std::string& base, const st
   std::lock_guard lock(mutex_);
   const std::string call = BaseCall(base, "OpenFile(name=" + Quote(name) + ")");
   std::vector<std::string>& notes = injection.notes;
-  if (injection.hit) return Log(call, injection.rule.number, "", notes);
-  if (!session.connected) {
-    notes.push_back("not connected");
-    return Log(call, settings_.notConnected, "", notes);
-  }
+  if (ErrorNumber stopped = 0; Stopped(session, call, injection, stopped)) return stopped;
   const DbFile* found = stores_.at(base).Find(name);
   if (!found) {
     notes.push_back("no such file");
@@ -202,11 +208,7 @@ ErrorNumber Server::Execute(Session& session, const std::string& base, const std
   {
     std::lock_guard lock(mutex_);
     std::vector<std::string>& notes = outer.notes;
-    if (outer.hit) return Log(call, outer.rule.number, "", notes);
-    if (!session.connected) {
-      notes.push_back("not connected");
-      return Log(call, settings_.notConnected, "", notes);
-    }
+    if (ErrorNumber stopped = 0; Stopped(session, call, outer, stopped)) return stopped;
     if (fields.size() != 2 || fields[0] != "P") {
       notes.push_back("expected two fields: \"P\" and the command line");
       return Log(call, kBadCommandForm, "", notes);
@@ -280,11 +282,7 @@ ErrorNumber Server::Read(Session& session, const std::string& base, const std::s
   std::lock_guard lock(mutex_);
   const std::string call = BaseCall(base, "Read(file=" + Quote(file) + ", key=" + Quote(key) + ")");
   std::vector<std::string>& notes = injection.notes;
-  if (injection.hit) return Log(call, injection.rule.number, "", notes);
-  if (!session.connected) {
-    notes.push_back("not connected");
-    return Log(call, settings_.notConnected, "", notes);
-  }
+  if (ErrorNumber stopped = 0; Stopped(session, call, injection, stopped)) return stopped;
   const DbFile* found = stores_.at(base).Find(file);
   if (!found) {
     notes.push_back("no such file");

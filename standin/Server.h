@@ -85,6 +85,10 @@ class Server {
   // Writes the call's journal line and returns `result`. Needs the lock.
   ErrorNumber Log(const std::string& call, ErrorNumber result, const std::string& outcome,
                   const std::vector<std::string>& notes);
+  // Whether an injected fault or a logged-out session answers the call; if so
+  // the call's line is written and `result` is its number. Needs the lock.
+  bool Stopped(const Session& session, const std::string& call, Injection& injection,
+               ErrorNumber& result);
   ErrorNumber Upgrade(const std::string& base, const std::string& arguments, std::string& reason);
 
   const std::filesystem::path dataFolder_;

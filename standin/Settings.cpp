@@ -9,10 +9,21 @@ namespace standin {
 
 namespace {
 
-constexpr std::array<Operation, 9> kOperations = {
-    Operation::Create,       Operation::Connect,  Operation::Disconnect,
-    Operation::OpenDatabase, Operation::OpenFile, Operation::Execute,
-    Operation::Read,         Operation::Qui,      Operation::LanceMajCd};
+struct NamedOperation {
+  Operation operation;
+  std::string_view name;
+};
+constexpr std::array<NamedOperation, 9> kOperations = {{
+    {Operation::Create, "Create"},
+    {Operation::Connect, "Connect"},
+    {Operation::Disconnect, "Disconnect"},
+    {Operation::OpenDatabase, "OpenDatabase"},
+    {Operation::OpenFile, "OpenFile"},
+    {Operation::Execute, "Execute"},
+    {Operation::Read, "Read"},
+    {Operation::Qui, "QUI"},
+    {Operation::LanceMajCd, "LANCEMAJCD"},
+}};
 
 constexpr unsigned kMaxDelayMilliseconds = 600000;
 
@@ -210,9 +221,9 @@ class Parser {
     FaultRule& rule = fault.rule;
     if (key == "call") {
       bool known = false;
-      for (const Operation operation : kOperations) {
-        if (EqualNoCase(line.value, OperationName(operation))) {
-          rule.operation = operation;
+      for (const NamedOperation& named : kOperations) {
+        if (EqualNoCase(line.value, named.name)) {
+          rule.operation = named.operation;
           known = true;
         }
       }
@@ -338,25 +349,8 @@ class Parser {
 }  // namespace
 
 std::string_view OperationName(Operation operation) {
-  switch (operation) {
-    case Operation::Create:
-      return "Create";
-    case Operation::Connect:
-      return "Connect";
-    case Operation::Disconnect:
-      return "Disconnect";
-    case Operation::OpenDatabase:
-      return "OpenDatabase";
-    case Operation::OpenFile:
-      return "OpenFile";
-    case Operation::Execute:
-      return "Execute";
-    case Operation::Read:
-      return "Read";
-    case Operation::Qui:
-      return "QUI";
-    case Operation::LanceMajCd:
-      return "LANCEMAJCD";
+  for (const NamedOperation& named : kOperations) {
+    if (named.operation == operation) return named.name;
   }
   return "?";
 }

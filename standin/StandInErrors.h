@@ -4,6 +4,8 @@
 // that none of them is mistaken for a number the program reacts to.
 #pragma once
 
+#include <new>
+
 #include "connection/Dba.h"
 #include "platform/Errors.h"
 
@@ -40,7 +42,21 @@ inline constexpr ErrorNumber kDefaultNotConnected = maj::kDbaLoginNeeded;
 inline constexpr ErrorNumber kBadIndex = 0x8002000B;
 // CreateClient: a ProgID other than "DBA.CClient" (REGDB_E_CLASSNOTREG).
 inline constexpr ErrorNumber kClassNotRegistered = 0x80040154;
-// Out of memory (E_OUTOFMEMORY).
+// Out of memory (E_OUTOFMEMORY), and anything else thrown (E_UNEXPECTED).
 inline constexpr ErrorNumber kOutOfMemory = 0x8007000E;
+inline constexpr ErrorNumber kUnexpected = 0x8000FFFF;
+
+// Runs a call whose failures are error numbers; what it throws (memory)
+// becomes one too, since no exception leaves the component.
+template <class Call>
+ErrorNumber Guarded(Call&& call) noexcept {
+  try {
+    return call();
+  } catch (const std::bad_alloc&) {
+    return kOutOfMemory;
+  } catch (...) {
+    return kUnexpected;
+  }
+}
 
 }  // namespace standin

@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <memory>
-#include <new>
 #include <type_traits>
 #include <utility>
 
@@ -22,13 +21,7 @@ namespace standin::com_server {
 // exception may cross the COM boundary.
 template <class Body>
 HRESULT Protected(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return static_cast<HRESULT>(Guarded([&] { return static_cast<ErrorNumber>(body()); }));
 }
 
 // `Derived` implements `Interface` and names its identity as Derived::Iid().
@@ -74,10 +67,9 @@ class ComObject : public Interface {
   std::atomic<ULONG> references_{1};
 };
 
-// The IDispatch members of the objects that are reached through their
-// vtables only: no type information, no late-bound member.
+// An IDispatch object without type information.
 template <class Derived, class Interface>
-class VtableObject : public ComObject<Derived, Interface> {
+class NoTypeInfo : public ComObject<Derived, Interface> {
  public:
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
@@ -88,6 +80,13 @@ class VtableObject : public ComObject<Derived, Interface> {
     if (info) *info = nullptr;
     return E_NOTIMPL;
   }
+};
+
+// The objects that are reached through their vtables only: no late-bound
+// member either.
+template <class Derived, class Interface>
+class VtableObject : public NoTypeInfo<Derived, Interface> {
+ public:
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
     return E_NOTIMPL;
   }

@@ -137,8 +137,11 @@ void LockModule(bool lock) {
     --g_locks;
   }
 }
+// Once loaded, the server stays for the whole process: unloading would start
+// its client numbers and fault counts again at the next creation.
 bool CanUnload() {
-  return g_objects == 0 && g_locks == 0;
+  std::lock_guard lock(g_loadMutex);
+  return g_objects == 0 && g_locks == 0 && !g_loadTried;
 }
 
 HRESULT ServerObjects(std::shared_ptr<maj::DbaFactory>& factory) {

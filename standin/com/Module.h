@@ -16,6 +16,7 @@ HMODULE ThisModule();
 void ObjectCreated();
 void ObjectDestroyed();
 void LockModule(bool lock);
+// No object, no lock, and no server loaded yet.
 bool CanUnload();
 
 // The component's objects over the data folder's server. The first call loads

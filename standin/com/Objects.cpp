@@ -157,20 +157,10 @@ class ClientObject final : public VtableObject<ClientObject, dba::ICClient> {
 // The DynArray by late binding: the default member (DISPID_VALUE) with no
 // argument is the whole value, with one (a 16-bit index) a field; "DCount"
 // is read as a property or called as a method.
-class DynArrayObject final : public ComObject<DynArrayObject, IDispatch> {
+class DynArrayObject final : public NoTypeInfo<DynArrayObject, IDispatch> {
  public:
   static const IID& Iid() { return IID_IDispatch; }
   explicit DynArrayObject(std::shared_ptr<maj::DynArray> array) : array_(std::move(array)) {}
-
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return E_NOTIMPL;
-  }
 
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "connection/com/DbaCom.h"
+#include "platform/win32/Handles.h"
 
 namespace standin::com_server {
 
@@ -13,20 +14,10 @@ namespace {
 constexpr const wchar_t* kClientName = L"DBA.CClient (stand-in database server)";
 constexpr const wchar_t* kDynArrayName = L"DBA DynArray (stand-in database server)";
 
-class RegKey {
- public:
-  RegKey() = default;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY Get() const { return key_; }
-  HKEY* Put() { return &key_; }
-
- private:
-  HKEY key_ = nullptr;
+struct KeyCloser {
+  static void Close(HKEY key) { RegCloseKey(key); }
 };
+using RegKey = maj::win32::Owner<HKEY, KeyCloser>;
 
 std::wstring GuidText(const GUID& guid) {
   wchar_t text[40] = {};
@@ -39,10 +30,11 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
 }
 
 HRESULT SetValue(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-  RegKey key;
+  HKEY created = nullptr;
   LSTATUS status =
       RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_SET_VALUE, nullptr, key.Put(), nullptr);
+                      KEY_SET_VALUE, nullptr, &created, nullptr);
+  const RegKey key(created);
   if (status == ERROR_SUCCESS) {
     status =
         RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),

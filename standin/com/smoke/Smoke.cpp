@@ -241,6 +241,17 @@ int main(int argc, char** argv) {
   } else {
     DriveDynArray();
     DriveClient();
+    // Every object is released: even asked to unload at once, the DLL keeps its
+    // server, so the next client is the process's second.
+    CoFreeUnusedLibrariesEx(0, 0);
+    CLSID clsid{};
+    com::ComPtr<IUnknown> again;
+    Check("CoCreateInstance(DBA.CClient) after CoFreeUnusedLibrariesEx",
+          SUCCEEDED(CLSIDFromProgID(dba::kClientProgId, &clsid))
+              ? CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                 reinterpret_cast<void**>(again.Put()))
+              : E_FAIL,
+          S_OK);
   }
   CoFreeUnusedLibraries();
   CoUninitialize();

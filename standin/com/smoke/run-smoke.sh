@@ -85,6 +85,7 @@ base BASE É: Read(file="INSTALLMAJ", key="712") -> 0 record=["C:\smoke app", "C
 base BASE É: Read(file="INSTALLMAJ", key="999") -> 0x8004000B
 client 1: Disconnect() -> 0
 base BASE É: Read(file="INSTALLMAJ", key="712") -> 0x80040019 -- not connected
+client 2: Create() -> 0
 JOURNAL
 if diff -u "$prefix/expected-journal" "$data/journal.txt"; then
   echo "ok   the journal holds exactly the calls made"
