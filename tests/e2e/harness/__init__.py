@@ -1,0 +1,1 @@
+"""The end-to-end harness: plays MiseANiveau.exe under Wine and Xvfb."""

@@ -1,0 +1,213 @@
+"""The suite: checks the tools, builds what it needs, prepares one Wine prefix
+and one X server for every scenario, runs the scenarios and reports."""
+
+import os
+import re
+import select
+import shutil
+import subprocess
+import sys
+import time
+import traceback
+from pathlib import Path
+
+from .operator import Operator, OperatorError
+from .scenario import SCENARIOS, Failure, Scenario
+from .standin import StandIn
+from .world import World, remove_tree, snapshot
+
+OPERATOR_FOLDER = r"C:\maj-e2e"
+TOOLS = {
+    "wine": "wine wine64", "wineserver": "wine wine64", "wineboot": "wine wine64",
+    "Xvfb": "xvfb", "import": "imagemagick",
+}
+BUILD_TOOLS = {"cmake": "cmake", "x86_64-w64-mingw32-g++-posix": "g++-mingw-w64-x86-64-posix"}
+ARTIFACTS = {
+    "program": "MiseANiveau.exe", "dll": "DBA.dll",
+    "operator": "maj-operator.exe", "fixture": "maj-fixture.exe",
+}
+
+
+class SuiteError(Exception):
+    """The suite cannot run at all (a tool or a build artifact is missing)."""
+
+
+def missing_tools(tools):
+    return ["%s (Debian package %s)" % (t, p) for t, p in tools.items() if shutil.which(t) is None]
+
+
+class Suite:
+    def __init__(self, source, build, build_it, verbose=False):
+        self.source = Path(source)
+        self.build = Path(build)
+        self.build_it = build_it
+        self.verbose = verbose
+        self.home = self.build / "e2e-run"
+        self.template = self.home / "prefix-template"
+        self.prefix = self.home / "prefix"
+        self.work = self.home / "work"
+        self.artifacts = self.home / "artifacts"
+        self.screenshots = {}
+        self.xvfb = None
+        self.xvfb_pipe = None
+        self.display = None
+        self.wine_env = None
+        self.baseline = set()
+
+    # --- preparing -------------------------------------------------------------
+
+    def check_tools(self):
+        missing = missing_tools(TOOLS) + (missing_tools(BUILD_TOOLS) if self.build_it else [])
+        if missing:
+            raise SuiteError("missing tools: " + ", ".join(missing) +
+                             "\n  (scripts/setup installs them)")
+
+    def compile(self):
+        if not self.build_it:
+            return
+        if not (self.build / "CMakeCache.txt").exists():
+            toolchain = self.source / "cmake" / "mingw-w64.cmake"
+            step(["cmake", "-S", self.source, "-B", self.build, "-DCMAKE_BUILD_TYPE=Release",
+                  "-DCMAKE_TOOLCHAIN_FILE=%s" % toolchain], "configuring the Windows build")
+        step(["cmake", "--build", self.build, "-j2"], "building the Windows build")
+
+    def find_artifacts(self, needs_program=True):
+        """The built files; the program and the stand-in only when a scenario needs them."""
+        found = {}
+        for key, name in ARTIFACTS.items():
+            hits = sorted(p for p in self.build.rglob(name)
+                          if p.relative_to(self.build).parts[0] != "e2e-run")
+            if hits:
+                found[key] = hits[0]
+            elif needs_program or key in ("operator", "fixture"):
+                raise SuiteError("%s is not in %s: build it first (cmake --build %s)"
+                                 % (name, self.build, self.build))
+        self.program = found.get("program")
+        self.dll = found.get("dll")
+        self.operator_exe = found["operator"]
+        self.fixture = found["fixture"]
+
+    def prepare(self):
+        self.home.mkdir(parents=True, exist_ok=True)
+        step([self.source / "scripts" / "wine-prefix", self.template], "preparing the Wine prefix")
+        if self.prefix.exists():
+            # A server left by an earlier run would serve the new copy too.
+            stop_wineserver(dict(os.environ, WINEPREFIX=str(self.prefix)))
+        remove_tree(self.prefix)
+        remove_tree(self.work)
+        remove_tree(self.artifacts)
+        # The template stays clean; every run of the suite works on a copy.
+        subprocess.run(["cp", "-a", str(self.template), str(self.prefix)], check=True)
+        tools = self.prefix / "drive_c" / "maj-e2e"
+        tools.mkdir(parents=True)
+        shutil.copy2(self.operator_exe, tools / "maj-operator.exe")
+        shutil.copy2(self.fixture, tools / "maj-fixture.exe")
+        self.baseline = snapshot(self.prefix)
+        self.start_x()
+        self.wine_env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64",
+                             WINEDEBUG=os.environ.get("MAJ_E2E_WINEDEBUG", "-all"),
+                             DISPLAY=self.display, LC_ALL="C.UTF-8",
+                             WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+        self.wine_env.pop("WAYLAND_DISPLAY", None)
+        self.start_wineserver()
+
+    def start_x(self):
+        """An X server on a free display; its number comes through a pipe."""
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        # Xvfb stops when it cannot write the whole line: read it all, and
+        # keep the pipe open for as long as the server runs.
+        self.xvfb_pipe = read_end
+        got = b""
+        deadline = time.monotonic() + 30
+        while not got.endswith(b"\n") and time.monotonic() < deadline:
+            ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+            chunk = os.read(read_end, 32) if ready else b""
+            if not chunk:
+                break
+            got += chunk
+        number = got.decode().strip()
+        if not number.isdigit():
+            self.xvfb.kill()
+            raise SuiteError("Xvfb did not start")
+        self.display = ":" + number
+
+    def start_wineserver(self):
+        subprocess.run(["wineserver", "-p"], env=self.wine_env, check=True)
+        # The first Wine process of a prefix is slow; later ones start at once.
+        Operator(OPERATOR_FOLDER + "\\maj-operator.exe", self.wine_env).run("list", timeout=60)
+
+    def restart_wine(self):
+        """Ends every Wine process of the prefix (a program that hung) and starts afresh."""
+        stop_wineserver(self.wine_env)
+        self.start_wineserver()
+
+    def close(self):
+        if self.wine_env:
+            stop_wineserver(self.wine_env)
+        if self.xvfb:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
+            os.close(self.xvfb_pipe)
+
+    # --- running ---------------------------------------------------------------
+
+    def run_scenario(self, name, function):
+        """Runs one scenario; returns the list of its problems (empty: passed)."""
+        artifacts = self.artifacts / name
+        artifacts.mkdir(parents=True, exist_ok=True)
+        world = World(self.prefix, self.work / name, self.baseline)
+        world.reset()
+        with open(artifacts / "log.txt", "w", encoding="utf-8") as log:
+            operator = Operator(OPERATOR_FOLDER + "\\maj-operator.exe", self.wine_env, log)
+            s = Scenario(self, world, StandIn(self), operator, artifacts, log)
+            fatal = None
+            try:
+                function(s)
+            except Failure as failure:
+                fatal = str(failure)
+            except OperatorError as error:
+                fatal = "the operator helper failed: %s" % error
+            except Exception:  # a defect of the scenario itself: show it whole
+                fatal = "the scenario broke:\n" + traceback.format_exc()
+            finally:
+                if s.process is not None and s.process.poll() is None:
+                    s.process.kill()
+                    self.restart_wine()
+                    s.process.wait()
+                    if fatal is None:
+                        fatal = "the program was still running at the end of the scenario"
+        return ([fatal] if fatal else []) + s.problems
+
+
+def stop_wineserver(env):
+    """Ends every Wine process of the prefix and waits until its server is gone."""
+    subprocess.run(["wineserver", "-k"], env=env, check=False, capture_output=True)
+    try:
+        subprocess.run(["wineserver", "-w"], env=env, check=False, capture_output=True, timeout=30)
+    except subprocess.TimeoutExpired:
+        pass
+
+
+def step(argv, what):
+    print("e2e: %s" % what, file=sys.stderr, flush=True)
+    done = subprocess.run([str(a) for a in argv], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    if done.returncode != 0:
+        sys.stderr.write(done.stdout.decode(errors="replace")[-6000:])
+        raise SuiteError("%s failed" % what)
+
+
+def select_scenarios(patterns):
+    chosen = [sc for sc in SCENARIOS if not patterns or any(re.search(p, sc[0]) for p in patterns)]
+    return chosen
+
+
+def format_seconds(seconds):
+    return "%d min %02d s" % divmod(int(seconds), 60) if seconds >= 60 else "%.1f s" % seconds

@@ -1,0 +1,245 @@
+// maj-operator: plays the operator of a Windows program from a test script.
+// Each call does one step, prints what it saw as UTF-8 lines "key<TAB>value",
+// and never waits longer than its time limit.
+//
+//   maj-operator list [--pid P]
+//   maj-operator wait [--title T] [--class C] [--pid P] [--except HWND]... [--timeout S]
+//   maj-operator show HWND
+//   maj-operator type HWND TEXT
+//   maj-operator key HWND KEY [--closes] [--timeout S]
+//   maj-operator press HWND BUTTON [--closes] [--timeout S]
+//
+// Exit status: 0 done; 1 not done in time, or the window did not do what was
+// expected (the reason is printed as "error"); 2 wrong use; 3 the process given
+// with --pid ended while a window was awaited ("exited" and its exit code).
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "connection/com/ComOwners.h"
+#include "tests/e2e/operator/Act.h"
+#include "tests/e2e/operator/Inspect.h"
+#include "tests/e2e/operator/Output.h"
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+constexpr int kExited = 3;
+
+constexpr wchar_t kUsageText[] =
+    L"usage: maj-operator list [--pid P]\n"
+    L"       maj-operator wait [--title T] [--class C] [--pid P] [--except HWND]... "
+    L"[--timeout S]\n"
+    L"       maj-operator show HWND\n"
+    L"       maj-operator type HWND TEXT\n"
+    L"       maj-operator key HWND Enter|Escape|Tab|Alt+X|Close [--closes] [--timeout S]\n"
+    L"       maj-operator press HWND BUTTON [--closes] [--timeout S]";
+
+// The process's arguments, freed with it.
+class Arguments {
+ public:
+  Arguments() : argv_(CommandLineToArgvW(GetCommandLineW(), &argc_)) {}
+  Arguments(const Arguments&) = delete;
+  Arguments& operator=(const Arguments&) = delete;
+  ~Arguments() {
+    if (argv_) LocalFree(argv_);
+  }
+  std::vector<std::wstring> List() const {
+    std::vector<std::wstring> list;
+    for (int i = 1; argv_ && i < argc_; ++i) list.emplace_back(argv_[i]);
+    return list;
+  }
+
+ private:
+  int argc_ = 0;
+  LPWSTR* argv_;
+};
+
+// An owned kernel handle.
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (h_) CloseHandle(h_);
+  }
+  HANDLE Get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+struct Options {
+  std::vector<std::wstring> positional;
+  op::Criteria criteria;
+  DWORD timeoutMs = 10000;
+  bool closes = false;
+};
+
+bool ParseNumber(const std::wstring& text, unsigned long long& value) {
+  if (text.empty()) return false;
+  wchar_t* end = nullptr;
+  value = std::wcstoull(text.c_str(), &end, 0);
+  return end && *end == L'\0';
+}
+
+bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::string& error) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::wstring& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    unsigned long long number = 0;
+    if (arg == L"--closes") {
+      options.closes = true;
+    } else if (arg.rfind(L"--", 0) == 0 && !hasValue) {
+      error = com::Narrow(arg) + " needs a value";
+      return false;
+    } else if (arg == L"--title") {
+      options.criteria.title = args[++i];
+    } else if (arg == L"--class") {
+      options.criteria.className = args[++i];
+    } else if (arg == L"--pid") {
+      if (!ParseNumber(args[++i], number)) return error = "bad --pid", false;
+      options.criteria.pid = static_cast<DWORD>(number);
+    } else if (arg == L"--except") {
+      if (!ParseNumber(args[++i], number)) return error = "bad --except", false;
+      options.criteria.except.push_back(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(number)));
+    } else if (arg == L"--timeout") {
+      const double seconds = std::wcstod(args[++i].c_str(), nullptr);
+      if (seconds <= 0 || seconds > 3600) return error = "bad --timeout", false;
+      options.timeoutMs = static_cast<DWORD>(seconds * 1000);
+    } else if (arg.rfind(L"--", 0) == 0) {
+      error = "unknown option " + com::Narrow(arg);
+      return false;
+    } else {
+      options.positional.push_back(arg);
+    }
+  }
+  return true;
+}
+
+bool ParseWindow(const std::wstring& text, HWND& window, std::string& error) {
+  unsigned long long number = 0;
+  if (!ParseNumber(text, number)) {
+    error = "not a window handle: " + com::Narrow(text);
+    return false;
+  }
+  window = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(number));
+  if (!IsWindow(window)) {
+    error = "no window " + com::Narrow(text);
+    return false;
+  }
+  return true;
+}
+
+int Fail(const std::string& error) {
+  op::PrintField("error", error);
+  return kFailed;
+}
+
+int List(const Options& options) {
+  bool first = true;
+  for (const HWND window : op::TopWindows(options.criteria)) {
+    if (!first) op::PrintLine("");
+    first = false;
+    op::Describe(window);
+  }
+  return kDone;
+}
+
+int Wait(const Options& options) {
+  Handle process(options.criteria.pid != 0
+                     ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                   options.criteria.pid)
+                     : nullptr);
+  if (options.criteria.pid != 0 && !process.Get()) {
+    op::PrintField("exited", "unknown");
+    return kExited;
+  }
+  const ULONGLONG end = GetTickCount64() + options.timeoutMs;
+  for (;;) {
+    const std::vector<HWND> found = op::TopWindows(options.criteria);
+    if (!found.empty()) {
+      op::Describe(found.front());
+      return kDone;
+    }
+    if (process.Get() && WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0) {
+      DWORD code = 0;
+      GetExitCodeProcess(process.Get(), &code);
+      op::PrintField("exited", std::to_string(code));
+      return kExited;
+    }
+    if (GetTickCount64() >= end) return Fail("no such window appeared in time");
+    Sleep(25);
+  }
+}
+
+// After an action: the window closed as expected, or is still there as expected.
+int Outcome(HWND window, const Options& options) {
+  if (options.closes) {
+    if (op::WaitGone(window, options.timeoutMs)) {
+      op::PrintField("state", "closed");
+      return kDone;
+    }
+    op::PrintField("state", "open");
+    op::Describe(window);
+    return Fail("the window did not close");
+  }
+  op::Settle(window);
+  if (!IsWindow(window) || !IsWindowVisible(window)) {
+    op::PrintField("state", "closed");
+    return Fail("the window closed");
+  }
+  op::PrintField("state", "open");
+  op::Describe(window);
+  return kDone;
+}
+
+int Run(const std::vector<std::wstring>& args) {
+  if (args.empty()) return op::PrintError(com::Narrow(kUsageText)), kUsage;
+  Options options;
+  std::string error;
+  if (!ParseOptions(args, options, error)) {
+    op::PrintError(error);
+    op::PrintError(com::Narrow(kUsageText));
+    return kUsage;
+  }
+  const std::wstring& command = args[0];
+  const std::size_t needed = command == L"list" || command == L"wait" ? 0
+                             : command == L"show"                     ? 1
+                                                                      : 2;
+  const bool known = command == L"list" || command == L"wait" || command == L"show" ||
+                     command == L"type" || command == L"key" || command == L"press";
+  if (!known || options.positional.size() != needed) {
+    op::PrintError(com::Narrow(kUsageText));
+    return kUsage;
+  }
+  if (command == L"list") return List(options);
+  if (command == L"wait") return Wait(options);
+
+  HWND window = nullptr;
+  if (!ParseWindow(options.positional[0], window, error)) return Fail(error);
+  if (command == L"show") {
+    op::Describe(window);
+    return kDone;
+  }
+  const std::wstring& what = options.positional[1];
+  const bool acted = command == L"type"  ? op::TypeText(window, what, error)
+                     : command == L"key" ? op::PressKey(window, what, error)
+                                         : op::PressButton(window, what, error);
+  if (!acted) return Fail(error);
+  return Outcome(window, options);
+}
+
+}  // namespace
+
+int main() {
+  Arguments arguments;
+  return Run(arguments.List());
+}
