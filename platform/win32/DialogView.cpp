@@ -47,6 +47,7 @@ class DialogView {
     // the posted focus request is handled.
     empty.header.style =
         WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME | DS_3DLOOK;
+    previousActive_ = GetActiveWindow();
     states_.DisableAllBut(owner_);
     SetLastError(0);
     const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &empty.header, owner_,
@@ -240,6 +241,13 @@ class DialogView {
     // Before the dialog goes: the window that gets the activation back must
     // already be in its own state.
     states_.Restore();
+    // A dialog with no owner hands the activation back itself; else the
+    // system may give it to another program, and the next box would open
+    // behind that program's windows.
+    if (GetActiveWindow() == dialog_ && previousActive_ && IsWindowVisible(previousActive_) &&
+        IsWindowEnabled(previousActive_)) {
+      SetActiveWindow(previousActive_);
+    }
     EndDialog(dialog_, 1);
   }
 
@@ -249,6 +257,7 @@ class DialogView {
   Placement placement_;
   WindowStates states_;
   HWND dialog_ = nullptr;
+  HWND previousActive_ = nullptr;
   std::vector<HWND> controls_;  // in creation order; destroyed with the dialog
   std::vector<std::size_t> tabOrder_;
   FontOwner font_;

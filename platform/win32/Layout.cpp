@@ -15,7 +15,6 @@ Fn User32Function(const char* name) {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
 
 UINT SystemDpi() {
   const HDC screen = GetDC(nullptr);
@@ -24,23 +23,15 @@ UINT SystemDpi() {
   return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
-// The message font of the system at `dpi`.
-LOGFONTW MessageFont(UINT dpi) {
+// The system's message font (the one of its message boxes); only its face
+// and character set are used, so the DPI it was measured at does not matter.
+LOGFONTW MessageFont() {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  static const auto forDpi =
-      User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
-  if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, dpi)) {
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
     return metrics.lfMessageFont;
   }
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-    LOGFONTW font = metrics.lfMessageFont;
-    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
-    return font;
-  }
   LOGFONTW font{};
-  font.lfHeight = -MulDiv(8, static_cast<int>(dpi), 72);
-  font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(font.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
   return font;
@@ -102,8 +93,7 @@ void PlaceChild(HWND child, int left, int top, int width, int height, UINT dpi) 
 }
 
 FontOwner CreateDialogFont(UINT dpi) {
-  const LOGFONTW font = MessageFont(dpi);
-  return FontOwner(CreateFontIndirectW(&font));
+  return CreateFaceFont(kFormFaces, 800, dpi);
 }
 
 FontOwner CreateFaceFont(const wchar_t* const* faces, int hundredthsOfPoint, UINT dpi) {
@@ -122,7 +112,7 @@ FontOwner CreateFaceFont(const wchar_t* const* faces, int hundredthsOfPoint, UIN
   if (chosen) {
     lstrcpynW(font.lfFaceName, chosen, LF_FACESIZE);
   } else {
-    const LOGFONTW fallback = MessageFont(dpi);
+    const LOGFONTW fallback = MessageFont();
     lstrcpynW(font.lfFaceName, fallback.lfFaceName, LF_FACESIZE);
     font.lfCharSet = fallback.lfCharSet;
   }

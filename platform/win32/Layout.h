@@ -32,12 +32,18 @@ void SizeAndPlace(HWND window, int widthTwips, int heightTwips, Placement placem
 // Moves a child to its place given in twips of its parent's client area.
 void PlaceChild(HWND child, int left, int top, int width, int height, UINT dpi);
 
-// The font Windows uses in its own dialogs and message boxes, at `dpi`.
-FontOwner CreateDialogFont(UINT dpi);
+// The classic sans-serif faces of Windows forms, the older first: recent
+// systems may lack "MS Sans Serif" but keep its TrueType successor.
+inline constexpr const wchar_t* kFormFaces[] = {L"MS Sans Serif", L"Microsoft Sans Serif", nullptr};
 
 // A regular font of the given size (975 for 9.75 points), ANSI character set,
 // in the first of `faces` (a null-ended list) that is installed, else in the
-// dialog font's face.
+// face of the system's message font.
 FontOwner CreateFaceFont(const wchar_t* const* faces, int hundredthsOfPoint, UINT dpi);
+
+// The font of dialogs that have none of their own: the forms' default, 8
+// points in the first installed of kFormFaces; the twips layouts of the
+// program's dialogs were made for it.
+FontOwner CreateDialogFont(UINT dpi);
 
 }  // namespace maj::win32

@@ -22,10 +22,6 @@ constexpr int kLabelWidth = 2190;
 constexpr int kLabelHeight = 240;
 constexpr int kLabelPointSize = 975;  // hundredths of a point
 
-// "MS Sans Serif" is missing from recent systems; its TrueType successor
-// keeps the look.
-constexpr const wchar_t* kLabelFaces[] = {L"MS Sans Serif", L"Microsoft Sans Serif", nullptr};
-
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 ErrorNumber RegisterClassOnce(HINSTANCE instance, WNDPROC proc) {
@@ -74,7 +70,7 @@ void MainWindow::Show(int showCommand) {
 }
 
 void MainWindow::Layout(UINT dpi) {
-  FontOwner font = CreateFaceFont(kLabelFaces, kLabelPointSize, dpi);
+  FontOwner font = CreateFaceFont(kFormFaces, kLabelPointSize, dpi);
   PlaceChild(label_, kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight, dpi);
   SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
   font_ = std::move(font);  // the label no longer uses the previous one

@@ -1,7 +1,9 @@
 // Dialogs rendered from a DialogModel, and the input box.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/DialogView.h"
@@ -131,11 +133,13 @@ TEST_F(DialogTest, RendersTheModelWithFocusSelectionTabOrderAndKeys) {
   LRESULT passwordChar = 0;
   UINT dpi = 0;
   RECT client{};
+  LOGFONTW font{};
   Show(model, [&] {
     seen = Look(L"Identification", main, kUtilisateur, 6);
     const HWND dialog = seen.dialog;
     if (!dialog) return;
     dpi = WindowDpi(dialog);
+    font = test::FontOf(GetDlgItem(dialog, kEtqMotPasse));
     GetClientRect(dialog, &client);
     for (int id = kAnnuler; id <= kEtqUtilisateur; ++id) {
       classes.push_back(test::ClassOf(GetDlgItem(dialog, id)));
@@ -173,6 +177,11 @@ TEST_F(DialogTest, RendersTheModelWithFocusSelectionTabOrderAndKeys) {
   }
   EXPECT_EQ(client.right, TwipsToPixels(3750, dpi));
   EXPECT_EQ(client.bottom, TwipsToPixels(1350, dpi));
+  // The forms' default font, for which the layout was made.
+  if (test::FaceInstalled(L"MS Sans Serif")) {
+    EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+  }
+  EXPECT_EQ(font.lfHeight, -MulDiv(8, static_cast<int>(dpi), 72));
   EXPECT_EQ(model.loads, 1);
   EXPECT_EQ(seen.focusId, kUtilisateur);
   EXPECT_EQ(seen.selStart, 0u);
@@ -183,6 +192,44 @@ TEST_F(DialogTest, RendersTheModelWithFocusSelectionTabOrderAndKeys) {
   EXPECT_EQ(passwordChar, L'*');
   EXPECT_EQ(model.clicks, (std::vector<std::string>{"Cmd_Ok:Gérard:s3cr et"}));
   EXPECT_FALSE(IsWindow(seen.dialog));
+}
+
+// A window of another thread, above the main window, as another program's
+// window would be.
+class ForeignWindow {
+ public:
+  ForeignWindow() {
+    thread_ = std::thread([this] {
+      window_ = CreateWindowExW(0, L"Static", L"autre programme", WS_POPUP | WS_BORDER, 10, 10, 200,
+                                100, nullptr, nullptr, nullptr, nullptr);
+      ShowWindow(window_, SW_SHOWNOACTIVATE);
+      ready_ = true;
+      MSG message;
+      while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+      DestroyWindow(window_);
+    });
+    WaitUntil([this] { return ready_.load(); });
+  }
+  ~ForeignWindow() {
+    PostThreadMessageW(GetWindowThreadProcessId(window_, nullptr), WM_QUIT, 0, 0);
+    thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+  HWND window_ = nullptr;
+  std::atomic<bool> ready_{false};
+};
+
+TEST_F(DialogTest, HandsTheActivationBackToTheWindowActiveBeforeIt) {
+  ASSERT_EQ(GetForegroundWindow(), main);
+  const ForeignWindow other;
+  LoginModel model;
+  Show(model, [&] {
+    const DialogSeen seen = Look(L"Identification", main, kUtilisateur, 6);
+    if (seen.dialog) test::PressKey(seen.dialog, VK_ESCAPE);
+  });
+  EXPECT_EQ(GetForegroundWindow(), main);
 }
 
 TEST_F(DialogTest, KeepsAPartialSelectionAndAnswersEscapeAndAccessKeys) {

@@ -56,6 +56,34 @@ RECT ChildRect(HWND child) {
   return rect;
 }
 
+LOGFONTW FontOf(HWND window) {
+  return FontOf(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+}
+
+LOGFONTW FontOf(HFONT font) {
+  LOGFONTW described{};
+  if (font) GetObjectW(font, sizeof described, &described);
+  return described;
+}
+
+namespace {
+int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+}  // namespace
+
+bool FaceInstalled(const wchar_t* face) {
+  LOGFONTW wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  const HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExW(screen, &wanted, Found, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
 void PressKey(HWND dialog, WPARAM virtualKey) {
   const HWND target = FocusIn(dialog);
   PostMessageW(target ? target : dialog, WM_KEYDOWN, virtualKey, 1);

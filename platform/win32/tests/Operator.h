@@ -29,6 +29,12 @@ HWND FocusIn(HWND window);
 // The rectangle of a child in its parent's client coordinates.
 RECT ChildRect(HWND child);
 
+// The font a window draws with (WM_GETFONT), or that font itself. Fonts are
+// read inside the program: a font handle means nothing in another process.
+LOGFONTW FontOf(HWND window);
+LOGFONTW FontOf(HFONT font);
+bool FaceInstalled(const wchar_t* face);
+
 // A key pressed in the window that has the focus, as the keyboard would
 // deliver it (WM_KEYDOWN, or WM_SYSCHAR for Alt + a letter).
 void PressKey(HWND dialog, WPARAM virtualKey);

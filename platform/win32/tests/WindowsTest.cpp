@@ -34,39 +34,25 @@ POINT CentreOf(HWND window) {
   return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-
-bool Installed(const wchar_t* face) {
-  LOGFONTW wanted{};
-  wanted.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
-  bool found = false;
-  const HDC screen = GetDC(nullptr);
-  EnumFontFamiliesExW(screen, &wanted, Found, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, screen);
-  return found;
-}
+using test::FaceInstalled;
 
 std::wstring FaceOf(const FontOwner& font) {
-  LOGFONTW described{};
-  GetObjectW(font.Get(), sizeof described, &described);
-  return described.lfFaceName;
+  return test::FontOf(font.Get()).lfFaceName;
 }
 
 TEST(Fonts, AMissingFaceFallsBackToTheNextThenToTheDialogFont) {
   const wchar_t* const missing[] = {L"No Such Face 1", L"Tahoma", nullptr};
-  if (Installed(L"Tahoma")) {
+  if (FaceInstalled(L"Tahoma")) {
     EXPECT_EQ(FaceOf(CreateFaceFont(missing, 975, 96)), L"Tahoma");
   }
   const wchar_t* const none[] = {L"No Such Face 1", L"No Such Face 2", nullptr};
   const FontOwner fallback = CreateFaceFont(none, 975, 144);
-  EXPECT_EQ(FaceOf(fallback), FaceOf(CreateDialogFont(144)));
-  LOGFONTW described{};
-  GetObjectW(fallback.Get(), sizeof described, &described);
-  EXPECT_EQ(described.lfHeight, -MulDiv(975, 144, 7200)) << "the size is kept, at the DPI given";
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0));
+  EXPECT_EQ(FaceOf(fallback), metrics.lfMessageFont.lfFaceName) << "the message boxes' face";
+  EXPECT_EQ(test::FontOf(fallback.Get()).lfHeight, -MulDiv(975, 144, 7200))
+      << "the size is kept, at the DPI given";
 }
 
 class MainWindowTest : public testing::Test {
@@ -113,11 +99,8 @@ TEST_F(MainWindowTest, ShowsItsCaptionAndLabelAtTheirTwipsMeasures) {
   EXPECT_EQ(place.bottom - place.top, TwipsToPixels(240, dpi));
 
   // The font, read inside the program (a font handle means nothing elsewhere).
-  const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
-  ASSERT_TRUE(font);
-  LOGFONTW described{};
-  ASSERT_TRUE(GetObjectW(font, sizeof described, &described));
-  if (Installed(L"MS Sans Serif")) {
+  const LOGFONTW described = test::FontOf(label);
+  if (FaceInstalled(L"MS Sans Serif")) {
     EXPECT_STREQ(described.lfFaceName, L"MS Sans Serif");
   }
   EXPECT_EQ(described.lfHeight, -MulDiv(975, static_cast<int>(dpi), 7200));
