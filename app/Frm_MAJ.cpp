@@ -159,6 +159,8 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
 
 void Form_Load(RunState& state, Platform& platform, DbaFactory& dba) {
   TraitementMAJ(state, platform, dba);
+  // Nothing needs the password once the run is over.
+  SecureWipe(state.G_MotPasse);
 }
 
 }  // namespace maj

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/Text.h"
+
 namespace maj {
 namespace {
 
@@ -29,7 +31,7 @@ void Connect(RunState& state) {
 
 void Initialisation(RunState& state, DbaFactory& dba) {
   state.G_Utilisateur = "ADM";
-  state.G_MotPasse.clear();
+  SecureWipe(state.G_MotPasse);
   Initialisation2(state, dba);
 }
 

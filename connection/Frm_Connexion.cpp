@@ -31,6 +31,10 @@ const DialogSpec& Frm_Connexion::Layout() {
   return spec;
 }
 
+Frm_Connexion::~Frm_Connexion() {
+  SecureWipe(Txt_MotPasse.text);
+}
+
 TextBoxState* Frm_Connexion::Box(const std::string& name) {
   if (name == "Txt_Utilisateur") return &Txt_Utilisateur;
   if (name == "Txt_MotPasse") return &Txt_MotPasse;
@@ -50,6 +54,7 @@ void Frm_Connexion::Click(const std::string& button) {
 
 void Frm_Connexion::Cmd_Ok_Click() {
   state_.G_Utilisateur = Txt_Utilisateur.text;
+  SecureWipe(state_.G_MotPasse);  // the password typed before, if any
   state_.G_MotPasse = Txt_MotPasse.text;
   unloadRequested = true;
 }

@@ -18,6 +18,9 @@ std::string GetUser(Platform& platform);
 class Frm_Connexion : public DialogModel {
  public:
   explicit Frm_Connexion(RunState& state) : state_(state) {}
+  ~Frm_Connexion() override;
+  Frm_Connexion(const Frm_Connexion&) = delete;
+  Frm_Connexion& operator=(const Frm_Connexion&) = delete;
 
   static const DialogSpec& Layout();
 

@@ -99,4 +99,13 @@ std::string UpperCase(std::string_view utf8) {
   return out;
 }
 
+void SecureWipe(std::string& secret) {
+  // Writes through a volatile pointer, which the compiler may not drop, over
+  // the whole capacity: earlier, longer contents may still lie beyond the size.
+  secret.resize(secret.capacity());
+  volatile char* bytes = secret.data();
+  for (std::size_t i = 0; i < secret.size(); ++i) bytes[i] = '\0';
+  secret.clear();
+}
+
 }  // namespace maj

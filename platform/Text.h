@@ -19,4 +19,8 @@ std::string FirstCharacter(std::string_view utf8);
 // path typed on a Western European server); other characters are kept.
 std::string UpperCase(std::string_view utf8);
 
+// Overwrites every byte the text's buffer holds, then empties it, so that a
+// password does not linger in memory once it is no longer needed.
+void SecureWipe(std::string& secret);
+
 }  // namespace maj

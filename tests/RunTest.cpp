@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 #include "app/FichierVersion.h"
@@ -267,8 +268,17 @@ TEST_P(LoginTest, FirstBaseRefusedAsksForALoginUntilTheBaseOpens) {
                    "EnableMainWindow(true)", "ShowModal(Identification)",
                    "ShowModal(Identification)", "SetBusyPointer(false)", "EnableMainWindow(true)",
                    "MsgBox(" + BoxTexts()[0] + ")", "UnloadMainWindow"}));
-  // The password typed reaches the server but no journal line.
+  // The password typed reaches the server, but no journal line, no command
+  // line, no file (but the server's own user list), and it is wiped at the end.
   for (const auto& line : Journal()) EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+  for (const auto& line : platform.calls) EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(platform.Root())) {
+    if (!entry.is_regular_file() || entry.path().filename() == "settings.txt") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(bytes.find("s3cret"), std::string::npos) << entry.path();
+  }
+  EXPECT_EQ(state.G_MotPasse, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothNumbers, LoginTest,

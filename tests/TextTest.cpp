@@ -36,5 +36,16 @@ TEST(TextTest, Cp1252RoundTripsEveryByte) {
   EXPECT_EQ(test::Utf8ToCp1252("Ω"), "?");
 }
 
+TEST(TextTest, SecureWipeZeroesTheWholeBufferInPlace) {
+  std::string secret(64, 'x');
+  secret = "s3cret";  // shorter: the older bytes stay in the same buffer
+  const char* buffer = secret.data();
+  const std::size_t capacity = secret.capacity();
+  SecureWipe(secret);
+  EXPECT_TRUE(secret.empty());
+  ASSERT_EQ(secret.data(), buffer);
+  EXPECT_EQ(std::string(buffer, capacity), std::string(capacity, '\0'));
+}
+
 }  // namespace
 }  // namespace maj
