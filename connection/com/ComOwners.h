@@ -14,23 +14,25 @@
 
 namespace com {
 
-inline std::wstring Widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
+// Text in `codePage` (UTF-8 unless told, CP_ACP for the ANSI code page) to
+// UTF-16, and back.
+inline std::wstring Widen(std::string_view text, UINT codePage = CP_UTF8) {
+  if (text.empty()) return {};
   const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
   return wide;
 }
 
-inline std::string Narrow(std::wstring_view wide) {
+inline std::string Narrow(std::wstring_view wide, UINT codePage = CP_UTF8) {
   if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
+  const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
                       nullptr, nullptr);
-  return utf8;
+  return text;
 }
 
 // An owned interface pointer; releases it when replaced or destroyed.

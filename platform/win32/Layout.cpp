@@ -42,6 +42,17 @@ int CALLBACK FoundFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
   return 0;
 }
 
+}  // namespace
+
+UINT WindowDpi(HWND window) {
+  static const auto forWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  if (forWindow && window) {
+    const UINT dpi = forWindow(window);
+    if (dpi != 0) return dpi;
+  }
+  return SystemDpi();
+}
+
 bool FaceInstalled(const wchar_t* face) {
   LOGFONTW wanted{};
   wanted.lfCharSet = DEFAULT_CHARSET;
@@ -52,17 +63,6 @@ bool FaceInstalled(const wchar_t* face) {
   EnumFontFamiliesExW(screen, &wanted, FoundFace, reinterpret_cast<LPARAM>(&found), 0);
   ReleaseDC(nullptr, screen);
   return found;
-}
-
-}  // namespace
-
-UINT WindowDpi(HWND window) {
-  static const auto forWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-  if (forWindow && window) {
-    const UINT dpi = forWindow(window);
-    if (dpi != 0) return dpi;
-  }
-  return SystemDpi();
 }
 
 void SizeAndPlace(HWND window, int widthTwips, int heightTwips, Placement placement) {

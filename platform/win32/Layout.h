@@ -36,6 +36,10 @@ void PlaceChild(HWND child, int left, int top, int width, int height, UINT dpi);
 // systems may lack "MS Sans Serif" but keep its TrueType successor.
 inline constexpr const wchar_t* kFormFaces[] = {L"MS Sans Serif", L"Microsoft Sans Serif", nullptr};
 
+// Whether a font family of that name is installed (a name the font mapper
+// only substitutes is not).
+bool FaceInstalled(const wchar_t* face);
+
 // A regular font of the given size (975 for 9.75 points), ANSI character set,
 // in the first of `faces` (a null-ended list) that is installed, else in the
 // face of the system's message font.

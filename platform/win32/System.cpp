@@ -32,23 +32,11 @@ bool Win32Platform::UserNameAnsi(char* buffer, std::uint32_t& size) {
 }
 
 std::string Win32Platform::ToAnsi(const std::string& utf8) {
-  const std::wstring wide = com::Widen(utf8);
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string ansi(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n,
-                      nullptr, nullptr);
-  return ansi;
+  return com::Narrow(com::Widen(utf8), CP_ACP);
 }
 
 std::string Win32Platform::FromAnsi(const std::string& ansi) {
-  if (ansi.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return com::Narrow(wide);
+  return com::Narrow(com::Widen(ansi, CP_ACP));
 }
 
 }  // namespace maj::win32

@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/RunState.h"
+#include "connection/Frm_Connexion.h"
 #include "platform/win32/DialogView.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/Win32Platform.h"
@@ -28,25 +30,10 @@ constexpr int kUtilisateur = 103;
 constexpr int kEtqMotPasse = 104;
 constexpr int kEtqUtilisateur = 105;
 
-// A login dialog laid out as the program's own, with handlers that record
-// what they saw.
+// The program's login dialog, with handlers that record what they saw.
 class LoginModel final : public DialogModel {
  public:
-  LoginModel() {
-    spec_.caption = "Identification";
-    spec_.clientWidth = 3750;
-    spec_.clientHeight = 1350;
-    spec_.controls = {
-        {"Cmd_Annuler", ControlKind::PushButton, "A&nnuler", 2880, 840, 735, 375, 5, false, true},
-        {"Cmd_Ok", ControlKind::PushButton, "&Ok", 2040, 840, 735, 375, 4, true, false},
-        {"Txt_MotPasse", ControlKind::TextBox, "", 1800, 480, 1815, 285, 1, false, false, '*'},
-        {"Txt_Utilisateur", ControlKind::TextBox, "", 1800, 120, 1815, 285, 0},
-        {"Etq_MotPasse", ControlKind::Label, "Mot de Passe", 240, 480, 975, 255, 3},
-        {"Etq_Utilisateur", ControlKind::Label, "Utilisateur", 240, 120, 1095, 255, 2},
-    };
-  }
-
-  const DialogSpec& Spec() const override { return spec_; }
+  const DialogSpec& Spec() const override { return Frm_Connexion::Layout(); }
   TextBoxState* Box(const std::string& name) override {
     if (name == "Txt_Utilisateur") return &user;
     if (name == "Txt_MotPasse") return &password;
@@ -71,9 +58,6 @@ class LoginModel final : public DialogModel {
   std::vector<std::string> clicks;
   TextBoxState user;
   TextBoxState password;
-
- private:
-  DialogSpec spec_;
 };
 
 // What the operator saw of the dialog when it opened.
@@ -115,7 +99,7 @@ class DialogTest : public testing::Test {
 
   // Shows the model while `operate` works it; fails the test on a dialog that
   // does not close.
-  void Show(LoginModel& model, const std::function<void()>& operate) {
+  void Show(DialogModel& model, const std::function<void()>& operate) {
     WithOperator(operate, [&] { EXPECT_EQ(platform.ShowModal(model), maj::kOk); });
   }
 
@@ -123,8 +107,10 @@ class DialogTest : public testing::Test {
   HWND main = nullptr;
 };
 
-TEST_F(DialogTest, RendersTheModelWithFocusSelectionTabOrderAndKeys) {
-  LoginModel model;
+TEST_F(DialogTest, RendersTheLoginDialogWithFocusSelectionTabOrderAndKeys) {
+  RunState state;
+  state.G_Utilisateur = "opérateur";
+  Frm_Connexion model(state);
   DialogSeen seen;
   std::vector<std::wstring> classes;
   std::vector<RECT> places;
@@ -178,11 +164,10 @@ TEST_F(DialogTest, RendersTheModelWithFocusSelectionTabOrderAndKeys) {
   EXPECT_EQ(client.right, TwipsToPixels(3750, dpi));
   EXPECT_EQ(client.bottom, TwipsToPixels(1350, dpi));
   // The forms' default font, for which the layout was made.
-  if (test::FaceInstalled(L"MS Sans Serif")) {
+  if (FaceInstalled(L"MS Sans Serif")) {
     EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
   }
   EXPECT_EQ(font.lfHeight, -MulDiv(8, static_cast<int>(dpi), 72));
-  EXPECT_EQ(model.loads, 1);
   EXPECT_EQ(seen.focusId, kUtilisateur);
   EXPECT_EQ(seen.selStart, 0u);
   EXPECT_EQ(seen.selEnd, 9u) << "the whole prefilled name selected";
@@ -190,7 +175,9 @@ TEST_F(DialogTest, RendersTheModelWithFocusSelectionTabOrderAndKeys) {
       << "labels never take the focus";
   EXPECT_EQ(defaultId, kOk);
   EXPECT_EQ(passwordChar, L'*');
-  EXPECT_EQ(model.clicks, (std::vector<std::string>{"Cmd_Ok:Gérard:s3cr et"}));
+  EXPECT_EQ(state.G_Utilisateur, "Gérard");
+  EXPECT_EQ(state.G_MotPasse, "s3cr et");
+  EXPECT_EQ(state.G_Annuler, False);
   EXPECT_FALSE(IsWindow(seen.dialog));
 }
 

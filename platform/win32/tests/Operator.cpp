@@ -66,24 +66,6 @@ LOGFONTW FontOf(HFONT font) {
   return described;
 }
 
-namespace {
-int CALLBACK Found(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-}  // namespace
-
-bool FaceInstalled(const wchar_t* face) {
-  LOGFONTW wanted{};
-  wanted.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
-  bool found = false;
-  const HDC screen = GetDC(nullptr);
-  EnumFontFamiliesExW(screen, &wanted, Found, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, screen);
-  return found;
-}
-
 void PressKey(HWND dialog, WPARAM virtualKey) {
   const HWND target = FocusIn(dialog);
   PostMessageW(target ? target : dialog, WM_KEYDOWN, virtualKey, 1);

@@ -33,7 +33,6 @@ RECT ChildRect(HWND child);
 // read inside the program: a font handle means nothing in another process.
 LOGFONTW FontOf(HWND window);
 LOGFONTW FontOf(HFONT font);
-bool FaceInstalled(const wchar_t* face);
 
 // A key pressed in the window that has the focus, as the keyboard would
 // deliver it (WM_KEYDOWN, or WM_SYSCHAR for Alt + a letter).

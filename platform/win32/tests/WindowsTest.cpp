@@ -34,8 +34,6 @@ POINT CentreOf(HWND window) {
   return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-using test::FaceInstalled;
-
 std::wstring FaceOf(const FontOwner& font) {
   return test::FontOf(font.Get()).lfFaceName;
 }
