@@ -136,6 +136,7 @@ class ComClient final : public CClient {
     com::Bstr t(third);
     VARIANT_BOOL connected = VARIANT_FALSE;
     const HRESULT hr = client_->Connect(u.Ref(), p.Ref(), t.Ref(), &connected);
+    p.Wipe();
     if (FAILED(hr)) return Number(hr);
     result = connected;
     return kOk;

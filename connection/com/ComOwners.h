@@ -79,9 +79,15 @@ class ComPtr {
 class Bstr {
  public:
   Bstr() = default;
+  // Converted straight into the string: no other copy of the text is left.
   explicit Bstr(std::string_view utf8) {
-    const std::wstring wide = Widen(utf8);
-    s_ = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    const int n = utf8.empty() ? 0
+                               : MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
+                                                     static_cast<int>(utf8.size()), nullptr, 0);
+    s_ = SysAllocStringLen(nullptr, static_cast<UINT>(n));
+    if (s_ && n > 0) {
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), s_, n);
+    }
   }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
@@ -96,6 +102,10 @@ class Bstr {
   // For by-reference arguments: the callee may free and replace the string.
   BSTR* Ref() { return &s_; }
   BSTR Detach() { return std::exchange(s_, nullptr); }
+  // Overwrites the text (a password) before the string is freed.
+  void Wipe() {
+    if (s_) SecureZeroMemory(s_, SysStringByteLen(s_));
+  }
   std::string Utf8() const { return Narrow(std::wstring_view(s_ ? s_ : L"", SysStringLen(s_))); }
 
  private:

@@ -29,11 +29,13 @@ struct EmptyTemplate {
   WORD title;
 };
 
-std::wstring WindowText(HWND window) {
+// A control's text in UTF-8. The UTF-16 copy is wiped: it may be a password.
+std::string WindowText(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
+  const int length = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  std::string utf8 = com::Narrow(std::wstring_view(text.data(), static_cast<std::size_t>(length)));
+  SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+  return utf8;
 }
 
 class DialogView {
@@ -222,7 +224,7 @@ class DialogView {
   void Press(std::size_t button) {
     for (std::size_t i = 0; i < controls_.size(); ++i) {
       if (TextBoxState* box = Box(i)) {
-        box->text = com::Narrow(WindowText(controls_[i]));
+        box->text = WindowText(controls_[i]);
         DWORD start = 0;
         DWORD end = 0;
         SendMessageW(controls_[i], EM_GETSEL, reinterpret_cast<WPARAM>(&start),

@@ -211,6 +211,17 @@ class FakeClient final : public Fake<dba::ICClient> {
   FakeDatabase database;
 };
 
+TEST(ComOwners, ABstrHoldsTheTextAndCanBeWipedBeforeItIsFreed) {
+  com::Bstr secret("mot é");
+  ASSERT_EQ(SysStringLen(secret.Get()), 5u);
+  EXPECT_EQ(Text(secret.Get()), "mot é");
+  secret.Wipe();
+  EXPECT_EQ(SysStringLen(secret.Get()), 5u);
+  EXPECT_EQ(std::wstring(secret.Get(), 5), std::wstring(5, L'\0'));
+  const com::Bstr empty("");
+  EXPECT_NE(empty.Get(), nullptr) << "an empty text is still a string";
+}
+
 TEST(ComClient, ConnectPassesThreeFreshStringsAndReturnsTheServersBoolean) {
   FakeClient server;
   {
