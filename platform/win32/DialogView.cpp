@@ -90,10 +90,8 @@ class DialogView {
       case WM_DPICHANGED: {
         dpi_ = HIWORD(wParam);
         Layout();
-        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(dialog_, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        FollowDpiChange(dialog_, spec_.clientWidth, spec_.clientHeight, dpi_,
+                        *reinterpret_cast<const RECT*>(lParam));
         return TRUE;
       }
       default:
@@ -136,6 +134,7 @@ class DialogView {
       }
       controls_.push_back(control);
     }
+    TakeOverDpiChanges(dialog_);
     dpi_ = WindowDpi(dialog_);
     Layout();
     OrderTabs();

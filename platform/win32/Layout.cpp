@@ -65,8 +65,10 @@ bool FaceInstalled(const wchar_t* face) {
   return found;
 }
 
-void SizeAndPlace(HWND window, int widthTwips, int heightTwips, Placement placement) {
-  const UINT dpi = WindowDpi(window);
+namespace {
+
+// The size of the window whose client area is `width` x `height` twips.
+SIZE FrameSize(HWND window, int widthTwips, int heightTwips, UINT dpi) {
   RECT frame{0, 0, TwipsToPixels(widthTwips, dpi), TwipsToPixels(heightTwips, dpi)};
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
@@ -74,17 +76,38 @@ void SizeAndPlace(HWND window, int widthTwips, int heightTwips, Placement placem
   if (!(forDpi && forDpi(&frame, style, FALSE, exStyle, dpi))) {
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   }
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
 
+}  // namespace
+
+void SizeAndPlace(HWND window, int widthTwips, int heightTwips, Placement placement) {
+  const SIZE size = FrameSize(window, widthTwips, heightTwips, WindowDpi(window));
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
   const RECT& area = monitor.rcWork;
-  const int left = area.left + (area.right - area.left - width) / 2;
-  const int room = area.bottom - area.top - height;
+  const int left = area.left + (area.right - area.left - size.cx) / 2;
+  const int room = area.bottom - area.top - size.cy;
   const int top = area.top + (placement == Placement::Centre ? room / 2 : room / 3);
-  SetWindowPos(window, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FollowDpiChange(HWND window, int widthTwips, int heightTwips, UINT dpi,
+                     const RECT& suggested) {
+  const SIZE size = FrameSize(window, widthTwips, heightTwips, dpi);
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, size.cx, size.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TakeOverDpiChanges(HWND dialog) {
+  // DDC_DISABLE_ALL: neither resizing nor moving of the controls by the
+  // dialog manager (Windows 10 1703 and later).
+  using SetDialogDpiChangeBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+  static const auto behaviour =
+      User32Function<SetDialogDpiChangeBehaviorFn>("SetDialogDpiChangeBehavior");
+  constexpr int kDisableAll = 0x0001;
+  if (behaviour) behaviour(dialog, kDisableAll, kDisableAll);
 }
 
 void PlaceChild(HWND child, int left, int top, int width, int height, UINT dpi) {

@@ -29,6 +29,14 @@ enum class Placement { Centre, UpperThird };
 // twips, and places it.
 void SizeAndPlace(HWND window, int widthTwips, int heightTwips, Placement placement);
 
+// After a move to a monitor of another DPI (WM_DPICHANGED): the same client
+// area in twips at the new DPI, at the place the system suggests.
+void FollowDpiChange(HWND window, int widthTwips, int heightTwips, UINT dpi, const RECT& suggested);
+
+// A dialog whose controls the program lays out itself at each DPI change:
+// the dialog manager must not scale them as well.
+void TakeOverDpiChanges(HWND dialog);
+
 // Moves a child to its place given in twips of its parent's client area.
 void PlaceChild(HWND child, int left, int top, int width, int height, UINT dpi);
 

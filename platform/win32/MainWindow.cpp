@@ -94,10 +94,8 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DPICHANGED: {
       Layout(HIWORD(wParam));
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window, nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      FollowDpiChange(window, kClientWidth, kClientHeight, HIWORD(wParam),
+                      *reinterpret_cast<const RECT*>(lParam));
       return 0;
     }
     case WM_NCDESTROY:

@@ -116,6 +116,22 @@ TEST_F(MainWindowTest, ShowsItsCaptionAndLabelAtTheirTwipsMeasures) {
   EXPECT_FALSE(GetWindowLongPtrW(main, GWL_STYLE) & WS_THICKFRAME);
 }
 
+TEST_F(MainWindowTest, FollowsAMoveToAMonitorOfAnotherDpi) {
+  constexpr UINT kDpi = 144;
+  RECT suggested{40, 50, 400, 300};
+  SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(kDpi, kDpi), reinterpret_cast<LPARAM>(&suggested));
+  RECT frame{};
+  GetWindowRect(main, &frame);
+  EXPECT_EQ(frame.left, 40);
+  EXPECT_EQ(frame.top, 50);
+  const HWND label = GetDlgItem(main, kLabel1Id);
+  const RECT place = test::ChildRect(label);
+  EXPECT_EQ(place.left, TwipsToPixels(480, kDpi));
+  EXPECT_EQ(place.top, TwipsToPixels(600, kDpi));
+  EXPECT_EQ(place.right - place.left, TwipsToPixels(2190, kDpi));
+  EXPECT_EQ(test::FontOf(label).lfHeight, -MulDiv(975, kDpi, 7200));
+}
+
 TEST_F(MainWindowTest, EnableUnloadAndACloseRequestLeaveNoWindowBehind) {
   EXPECT_EQ(platform.EnableMainWindow(false), kOk);
   EXPECT_FALSE(IsWindowEnabled(main));
