@@ -212,8 +212,8 @@ class DialogView {
       for (std::size_t i = 0; i < controls_.size(); ++i) {
         if (spec_.controls[i].isCancel) pressed = i;
       }
-    } else if (id >= kFirstControlId && id < kFirstControlId + controls_.size()) {
-      pressed = id - kFirstControlId;
+    } else if (id >= kFirstControlId) {
+      pressed = static_cast<std::size_t>(id - kFirstControlId);  // past the last: none
     }
     if (pressed < controls_.size() && spec_.controls[pressed].kind == ControlKind::PushButton) {
       Press(pressed);

@@ -174,7 +174,7 @@ TEST_F(DialogTest, RendersTheLoginDialogWithFocusSelectionTabOrderAndKeys) {
   EXPECT_EQ(tabs, (std::vector<int>{kMotPasse, kOk, kAnnuler, kUtilisateur}))
       << "labels never take the focus";
   EXPECT_EQ(defaultId, kOk);
-  EXPECT_EQ(passwordChar, L'*');
+  EXPECT_EQ(passwordChar, static_cast<LRESULT>(L'*'));
   EXPECT_EQ(state.G_Utilisateur, "Gérard");
   EXPECT_EQ(state.G_MotPasse, "s3cr et");
   EXPECT_EQ(state.G_Annuler, False);
