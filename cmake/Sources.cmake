@@ -1,6 +1,4 @@
-if(NOT WIN32)
-  enable_testing()
-endif()
+enable_testing()
 
 # The portable program logic: builds natively and with the cross compiler.
 add_library(maj_core STATIC

@@ -5,38 +5,30 @@
 #include "connection/Connexion.h"
 #include "steps/ExecutionMAJ.h"
 #include "tests/support/RunFixture.h"
+#include "tests/support/Switchboard.h"
 
 namespace maj {
 namespace {
 
 using Lines = std::vector<std::string>;
 
-constexpr ErrorNumber kClassNotRegistered = 0x80040154;
 constexpr ErrorNumber kStandInLoginRefused = 0x80040201;
-
-// The stand-in's factory, but client creation can be made to fail.
-class FlakyFactory : public DbaFactory {
- public:
-  explicit FlakyFactory(DbaFactory& real) : real_(real) {}
-  ErrorNumber CreateClient(const std::string& progId, std::shared_ptr<CClient>& client) override {
-    return failCreate ? kClassNotRegistered : real_.CreateClient(progId, client);
-  }
-  ErrorNumber CreateDynArray(std::shared_ptr<DynArray>& array) override {
-    return real_.CreateDynArray(array);
-  }
-  bool failCreate = false;
-
- private:
-  DbaFactory& real_;
-};
 
 class ConnexionTest : public test::RunFixture {
  protected:
   void SetUp() override {
     Server("[users]\nADM =\nSUPPORT = s3cret\n[base A]\ndirectory = D:\\A\n");
-    flaky = std::make_unique<FlakyFactory>(*dba);
+    flaky = std::make_unique<test::Switchboard>(*dba);
   }
-  std::unique_ptr<FlakyFactory> flaky;
+  // Creates every client until told otherwise.
+  void FailCreate(bool fail) {
+    if (fail) {
+      for (int i = 1; i < 100; ++i) flaky->failCreateClient.insert(i);
+    } else {
+      flaky->failCreateClient.clear();
+    }
+  }
+  std::unique_ptr<test::Switchboard> flaky;
 };
 
 TEST_F(ConnexionTest, InitialisationLogsInAsTheAdministratorWhateverWasTyped) {
@@ -76,7 +68,7 @@ TEST_F(ConnexionTest, Initialisation2UsesTheCredentialsAsTheyAreAndKeepsGBoolOnA
 
 TEST_F(ConnexionTest, AClientThatCannotBeCreatedLeavesTheOneHeld) {
   // No client at all: the creation fails, then Connect has nothing to call.
-  flaky->failCreate = true;
+  FailCreate(true);
   state.G_Bool = True;
   Initialisation(state, *flaky);
   EXPECT_FALSE(state.MyClient);
@@ -85,13 +77,13 @@ TEST_F(ConnexionTest, AClientThatCannotBeCreatedLeavesTheOneHeld) {
 
   // A client held before: it stays, it is connected again, and the failed
   // creation is what the caller finds.
-  flaky->failCreate = false;
+  FailCreate(false);
   Initialisation(state, *flaky);
   const auto held = state.MyClient;
-  flaky->failCreate = true;
+  FailCreate(true);
   Initialisation2(state, *flaky);
   EXPECT_EQ(state.MyClient, held);
-  EXPECT_EQ(state.Err, kClassNotRegistered);
+  EXPECT_EQ(state.Err, test::kSwitchedOff);
   EXPECT_NE(Journal().back().find("client 1: Connect"), std::string::npos);
 }
 

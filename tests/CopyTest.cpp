@@ -2,6 +2,9 @@
 // awaited with a 100 ms poll, into a destination that exists beforehand.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <utility>
+
 #include "app/RunState.h"
 #include "steps/CopieInstallMAJ.h"
 #include "tests/support/TestPlatform.h"
@@ -10,6 +13,20 @@ namespace maj {
 namespace {
 
 using Calls = std::vector<std::string>;
+
+// A file-system object that lists the files it was given, as they were when
+// the folder was read.
+class ListedFiles : public FileSystemObject {
+ public:
+  explicit ListedFiles(Calls files) : files_(std::move(files)) {}
+  ErrorNumber GetFolderFiles(const std::string&, std::vector<std::string>& files) override {
+    files = files_;
+    return kOk;
+  }
+
+ private:
+  Calls files_;
+};
 
 class CopyTest : public ::testing::Test {
  protected:
@@ -114,6 +131,27 @@ TEST(ShellAndWaitTest, PollsEvery100msAndPumpsMessagesBetweenPolls) {
   platform.Fail("StartProcess", FromWin32(2));
   EXPECT_EQ(ShellAndWait(platform, "nothing"), FromWin32(2));
   EXPECT_EQ(platform.calls, (Calls{"StartProcess(nothing)"}));
+}
+
+TEST_F(CopyTest, AnXcopyThatCopiesNothingGoesUnnoticedAndTheNextFileFollows) {
+  Package({"A.DAT", "B.DAT"});
+  platform.MakeFolder(R"(D:\B)");
+  // The first file vanishes before its copy: xcopy finds nothing to copy.
+  std::filesystem::remove(platform.Map(R"(C:\APP\INSTALLMAJ\A.DAT)"));
+  state.G_Fso = std::make_shared<ListedFiles>(
+      Calls{R"(C:\APP\INSTALLMAJ\A.DAT)", R"(C:\APP\INSTALLMAJ\B.DAT)"});
+  EXPECT_EQ(CopieInstallMAJ(state, platform, R"(D:\B)"), kOk);
+  EXPECT_EQ(platform.commands.size(), 2u);
+  EXPECT_FALSE(platform.Exists(R"(D:\B\INSTALLMAJ\A.DAT)"));
+  EXPECT_TRUE(platform.Exists(R"(D:\B\INSTALLMAJ\B.DAT)"));
+}
+
+TEST(ShellAndWaitTest, AProcessThatCannotBeAskedEndsTheWaitAfterOnePass) {
+  test::TestPlatform platform;
+  platform.pollsBeforeEnd = 1000;  // it would run long
+  platform.Fail("HasEnded", FromWin32(5));
+  ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
+  EXPECT_EQ(platform.calls, (Calls{"StartProcess(cmd)", "HasEnded(no)", "DoEvents", "Sleep(100)"}));
 }
 
 }  // namespace

@@ -6,40 +6,13 @@
 
 #include "app/Rapport.h"
 #include "tests/support/RunFixture.h"
+#include "tests/support/Switchboard.h"
 
 namespace maj {
 namespace {
 
-constexpr ErrorNumber kBroken = 0x80040777;
-
-// A stand-in list whose calls can be made to fail one kind at a time.
-class BrokenList : public DynArray {
- public:
-  explicit BrokenList(std::shared_ptr<DynArray> real) : real_(std::move(real)) {}
-  ErrorNumber GetValue(std::string& whole) override { return real_->GetValue(whole); }
-  ErrorNumber PutValue(const std::string& whole) override { return real_->PutValue(whole); }
-  ErrorNumber GetField(std::int16_t index, std::string& field) override {
-    return index == failGet ? kBroken : real_->GetField(index, field);
-  }
-  ErrorNumber PutField(std::int16_t index, const std::string& field) override {
-    return failPut ? kBroken : real_->PutField(index, field);
-  }
-  ErrorNumber DCount(std::int32_t& count) override {
-    if (failCount) return kBroken;
-    if (countOverride) {
-      count = *countOverride;
-      return kOk;
-    }
-    return real_->DCount(count);
-  }
-  std::int16_t failGet = 0;
-  bool failPut = false;
-  bool failCount = false;
-  std::optional<std::int32_t> countOverride;
-
- private:
-  std::shared_ptr<DynArray> real_;
-};
+using test::BrokenList;
+constexpr ErrorNumber kBroken = test::kSwitchedOff;
 
 class ReportTest : public test::RunFixture {
  protected:

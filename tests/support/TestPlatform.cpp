@@ -101,7 +101,7 @@ class TestProcess : public Process {
       ended_ = true;
       --platform_.runningProcesses;
     }
-    platform_.calls.push_back(ended_ ? "HasEnded(yes)" : "HasEnded(no)");
+    if (const ErrorNumber err = platform_.Call("HasEnded", ended_ ? "yes" : "no")) return err;
     ended = ended_;
     return kOk;
   }

@@ -118,9 +118,10 @@ class TestPlatform : public Platform {
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;
 
- private:
   // Records the call and answers the failure scripted for it, if any.
   ErrorNumber Call(const std::string& name, const std::string& argument = {});
+
+ private:
   // The share is unreachable when its mapped folder is missing.
   ErrorNumber Reach(const std::string& path) const;
   void RunXcopy(const std::string& commandLine);
