@@ -145,6 +145,12 @@ def parse(output):
     return (window if window.fields else None), loose
 
 
+def parse_windows(output):
+    """The windows of a `list` answer (blocks separated by an empty line)."""
+    blocks = output.replace("\r", "").split("\n\n")
+    return [w for w in (parse(block)[0] for block in blocks) if w is not None]
+
+
 class Operator:
     """Runs maj-operator.exe steps in one Wine prefix."""
 
@@ -208,4 +214,5 @@ class Operator:
         return self.run("press", hwnd, button, *(["--closes"] if closes else []), timeout=timeout)
 
     def list(self, pid=None):
-        return self.run("list", *(["--pid", pid] if pid else []))
+        """Every visible top-level window (of that process)."""
+        return parse_windows(self.run("list", *(["--pid", pid] if pid else [])).raw)

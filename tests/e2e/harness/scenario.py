@@ -130,13 +130,11 @@ class Scenario:
         answer = self.op.wait(timeout, title=MAIN_TITLE)
         if answer.status != 0:
             ended = self.process.poll()
-            shown = self.op.list().raw.strip()
             raise Failure("the main window «%s» did not appear within %d s (%s)%s"
                           % (MAIN_TITLE, timeout,
                              "the program is still running" if ended is None
                              else "the program ended with %s" % ended,
-                             "\n  windows on the screen:\n    " + shown.replace("\n", "\n    ")
-                             if shown else ""))
+                             windows_shown(self.op, None, "windows on the screen")))
         self.main = answer.window
 
     def check_main_window(self, w):
@@ -161,24 +159,22 @@ class Scenario:
                       % (what, timeout, self.program_windows()))
 
     def program_windows(self):
-        try:
-            shown = self.op.list(pid=self.main.pid).raw.strip()
-        except OperatorError:
-            return ""
-        return "\n  the program's windows:\n    " + shown.replace("\n", "\n    ") if shown else ""
+        """What the program shows, for a failure report."""
+        return windows_shown(self.op, self.main.pid, "the program's windows")
 
     def require_title(self, w, title, what):
         if w.title != title:
             raise Failure("expected %s, but this window appeared:\n%s" % (what, indent(w.summary())))
 
-    def check_main_enabled(self, expected, when):
-        if expected is None:
-            return
+    def main_enabled(self, expected, when):
+        """The main window takes input (or not) at this point of the run. Only
+        meaningful while no box is shown: a modal box disables its owner."""
         shown = self.op.show(self.main.hwnd).window
-        if shown is not None:
-            self.expect("the main window enabled %s" % when, expected, shown.enabled)
+        if shown is None:
+            raise Failure("the main window was gone %s" % when)
+        self.expect("the main window enabled %s" % when, expected, shown.enabled)
 
-    def message_box(self, text, icon, main_enabled=None, shot=None, timeout=30):
+    def message_box(self, text, icon, shot=None, timeout=30):
         """The next window is the message box with exactly this text and icon;
         the operator presses OK."""
         w = self.next_window("the message box «%s»" % visible(text.split("\r")[0]), timeout)
@@ -188,10 +184,9 @@ class Scenario:
         self.expect("the message box's text", text, w.message)
         self.expect("the message box's icon", icon, w.icon)
         self.expect("the message box's buttons", ["OK"], [c.text for c in w.of_class("button")])
-        self.check_main_enabled(main_enabled, "while the box is shown")
         self.act(w, "press", "OK", closes=True)
 
-    def input_box(self, prompt, answer=None, main_enabled=None, shot=None):
+    def input_box(self, prompt, answer=None, shot=None):
         """The next window is the input box with this prompt; the operator types
         the answer and presses OK, or presses Annuler when the answer is None."""
         w = self.next_window("the input box", 30)
@@ -203,7 +198,6 @@ class Scenario:
                     [(e.text, e.focused) for e in edits])
         buttons = sorted(c.text.replace("&", "") for c in w.of_class("button"))
         self.expect("the input box's buttons", ["Annuler", "OK"], buttons)
-        self.check_main_enabled(main_enabled, "while the input box is shown")
         if shot:
             self.screenshot(w, shot)
         if answer is None:
@@ -236,7 +230,6 @@ class Scenario:
                     "the user box" if user_box.focused else describe_focus(w))
         self.expect("the password box's text", "", password_box.text)
         self.expect("the password box's password character", "*", password_box["password"])
-        self.check_main_enabled(True, "while the login dialog is shown")
         if shot:
             self.screenshot(w, shot)
         if user is not None:
@@ -370,16 +363,25 @@ class Scenario:
     def check_version(self, expected):
         self.check_file(VERSION_FILE, expected)
 
-    def check_journal(self, expected, calls=None):
+    def check_journal(self, expected, calls=None, notes=False):
         """The stand-in's journal, keeping only the lines of the given calls,
-        is exactly `expected`."""
+        is exactly `expected`. The server's notes (" -- why") are left out
+        unless `notes`: they explain, the rest is what the program sent."""
         actual = self.standin.journal(self.world, calls)
+        if not notes:
+            actual = [line.split(" -- ")[0] for line in actual]
         self.expect("the stand-in's journal" + (" (%s)" % ", ".join(calls) if calls else ""),
                     expected, actual)
 
-    def commands(self):
-        """The (field 1, field 2) of every command sent to Execute, in order."""
-        return self.standin.commands(self.world)
+
+def windows_shown(operator, pid, what):
+    try:
+        shown = operator.list(pid)
+    except OperatorError:
+        return ""
+    if not shown:
+        return "\n  %s: none" % what
+    return "\n  %s:\n%s" % (what, "\n".join(indent(w.summary(), "    ") for w in shown))
 
 
 def indent(text, by="  "):

@@ -2,11 +2,13 @@
 database files, its registration, and its journal (formats in
 standin/README.md)."""
 
+import re
 import shutil
 import subprocess
 
 FOLDER = r"C:\DBA"
 DATA = FOLDER + r"\DBA-data"
+PLAIN_NAME = re.compile(r"^[A-Za-z0-9_.\- ]+$")
 
 
 class StandIn:
@@ -19,22 +21,25 @@ class StandIn:
     def user(self, name, password):
         self.users.append((name, password))
 
-    def base(self, entry, directory, store=None, refuse=None, upgraded=False, records=None,
-             installmaj_file=True):
-        """A base: `refuse` is [(number, [users])] for OpenDatabase; `upgraded`
-        puts the version record in its INSTALLMAJ file already; `records` are
-        more records of that file; without `installmaj_file` it has none."""
-        self.bases.append(dict(entry=entry, directory=directory, store=store or entry,
-                               refuse=refuse or [], upgraded=upgraded, records=records or {},
+    def base(self, entry, directory, refuse=None, upgraded=False, installmaj_file=True):
+        """A base the server knows. `refuse`: [(number, [user, ...])], the
+        numbers its OpenDatabase answers (to everyone when no user is named);
+        `upgraded`: its INSTALLMAJ file holds the record 712 already;
+        without `installmaj_file` the base has no INSTALLMAJ database file."""
+        plain = bool(PLAIN_NAME.match(entry)) and entry == entry.strip(" .")
+        store = entry if plain else "base%d" % (len(self.bases) + 1)
+        self.bases.append(dict(entry=entry, directory=directory, store=store,
+                               refuse=refuse or [], upgraded=upgraded,
                                installmaj_file=installmaj_file))
 
     def fault(self, call, base=None, error=None, answer=None, delay=None, times=None):
+        """An injected fault (a [fault] section)."""
         self.faults.append(dict(call=call, base=base, error=error, answer=answer, delay=delay,
                                 times=times))
 
     def settings_text(self):
         out = ["[server]", "database = MERIDOXAN", "", "[users]"]
-        out += ["%s = %s" % (name, password) for name, password in self.users]
+        out += [("%s = %s" % (name, password)).rstrip() for name, password in self.users]
         for b in self.bases:
             out += ["", "[base %s]" % b["entry"], "directory = %s" % b["directory"],
                     "store = %s" % b["store"]]
@@ -42,46 +47,36 @@ class StandIn:
                 out.append("refuse = 0x%08X" % number + (" for " + ", ".join(users) if users else ""))
         for f in self.faults:
             out += ["", "[fault]", "call = %s" % f["call"]]
-            if f["base"] is not None:
-                out.append("base = %s" % f["base"])
-            if f["error"] is not None:
-                out.append("error = 0x%08X" % f["error"])
-            if f["answer"] is not None:
-                out.append("answer = %s" % f["answer"])
-            if f["delay"] is not None:
-                out.append("delay = %d" % f["delay"])
-            if f["times"] is not None:
-                out.append("times = %d" % f["times"])
+            for key, form in (("base", "%s"), ("error", "0x%08X"), ("answer", "%s"),
+                              ("delay", "%d"), ("times", "%d")):
+                if f[key] is not None:
+                    out.append(("%s = " + form) % (key, f[key]))
         return "\n".join(out) + "\n"
 
     def install(self, world):
-        """DBA.dll and its data in the prefix, registered."""
+        """DBA.dll and its data folder in the prefix, and the DLL registered."""
         dll = world.host(FOLDER + r"\DBA.dll")
         dll.parent.mkdir(parents=True, exist_ok=True)
         shutil.copy2(self.suite.dll, dll)
         world.write(DATA + r"\settings.txt", self.settings_text().encode("utf-8"))
         for b in self.bases:
-            world.mkdir(DATA + "\\bases\\" + b["store"])
-            if not b["installmaj_file"]:
-                continue
-            records = dict(b["records"])
-            if b["upgraded"]:
-                records["712"] = "déjà à jour"
-            text = "".join("%s = %s\n" % (k, v) for k, v in records.items())
-            world.write(DATA + "\\bases\\" + b["store"] + r"\INSTALLMAJ.txt", text.encode("utf-8"))
-        done = subprocess.run(["wine", "regsvr32", "/s", FOLDER + r"\DBA.dll"], env=self.suite.wine_env,
-                              capture_output=True, timeout=60)
+            store = DATA + "\\bases\\" + b["store"]
+            world.mkdir(store)
+            if b["installmaj_file"]:
+                record = "712 = C:\\ANCIEN|D|%s\n" % b["directory"] if b["upgraded"] else ""
+                world.write(store + r"\INSTALLMAJ.txt", ("# INSTALLMAJ\n" + record).encode("utf-8"))
+        done = subprocess.run(["wine", "regsvr32", "/s", FOLDER + r"\DBA.dll"],
+                              env=self.suite.wine_env, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
         if done.returncode != 0:
-            raise RuntimeError("regsvr32 of DBA.dll failed (%d): %s"
-                               % (done.returncode, done.stderr.decode(errors="replace")))
+            raise RuntimeError("regsvr32 /s %s\\DBA.dll failed with %d" % (FOLDER, done.returncode))
 
     def journal(self, world, calls=None):
+        """The journal's lines; with `calls`, only the lines of those calls
+        (the call's name, e.g. "Execute" or "OpenDatabase")."""
         data = world.read(DATA + r"\journal.txt") or b""
-        found = data.decode("utf-8", errors="replace").replace("\r", "").split("\n")
-        found = [line for line in found if line]
+        found = [line for line in data.decode("utf-8", errors="replace").split("\n") if line]
         if calls:
-            found = [line for line in found if any(c in line for c in calls)]
+            found = [line for line in found
+                     if any(re.match(r"^[^:]+: %s\(" % re.escape(c), line) for c in calls)]
         return found
-
-    def commands(self, world):
-        return self.journal(world, ["Execute"])

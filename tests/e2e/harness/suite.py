@@ -37,13 +37,16 @@ def missing_tools(tools):
 
 
 class Suite:
-    def __init__(self, source, build, build_it, verbose=False):
+    """One prepared Wine prefix and one X server, shared by the runs made in
+    them. `home` holds the prefix, the scenarios' work folders and the artifacts."""
+
+    def __init__(self, source, build, build_it, home_name="e2e-run"):
         self.source = Path(source)
         self.build = Path(build)
         self.build_it = build_it
-        self.verbose = verbose
-        self.home = self.build / "e2e-run"
-        self.template = self.home / "prefix-template"
+        self.home = self.build / home_name
+        # One prepared prefix for the suite and the demo; each works on a copy.
+        self.template = self.build / "wine-prefix-template"
         self.prefix = self.home / "prefix"
         self.work = self.home / "work"
         self.artifacts = self.home / "artifacts"
@@ -53,6 +56,7 @@ class Suite:
         self.display = None
         self.wine_env = None
         self.baseline = set()
+        self.program = self.dll = self.operator_exe = self.fixture = None
 
     # --- preparing -------------------------------------------------------------
 
@@ -71,23 +75,26 @@ class Suite:
                   "-DCMAKE_TOOLCHAIN_FILE=%s" % toolchain], "configuring the Windows build")
         step(["cmake", "--build", self.build, "-j2"], "building the Windows build")
 
-    def find_artifacts(self, needs_program=True):
-        """The built files; the program and the stand-in only when a scenario needs them."""
-        found = {}
-        for key, name in ARTIFACTS.items():
-            hits = sorted(p for p in self.build.rglob(name)
-                          if p.relative_to(self.build).parts[0] != "e2e-run")
-            if hits:
-                found[key] = hits[0]
-            elif needs_program or key in ("operator", "fixture"):
+    def find_artifacts(self, needed):
+        """The built files named in `needed` (keys of ARTIFACTS)."""
+        built = {}
+        for folder, subfolders, files in os.walk(self.build):
+            if Path(folder) == self.build:
+                # The suite's and the demo's own folders hold no build output.
+                subfolders[:] = [d for d in subfolders
+                                 if d not in (self.home.name, self.template.name, "e2e-run", "demo")]
+            for name in files:
+                built.setdefault(name, Path(folder) / name)
+        for key in needed:
+            name = ARTIFACTS[key]
+            if name not in built:
                 raise SuiteError("%s is not in %s: build it first (cmake --build %s)"
                                  % (name, self.build, self.build))
-        self.program = found.get("program")
-        self.dll = found.get("dll")
-        self.operator_exe = found["operator"]
-        self.fixture = found["fixture"]
+            setattr(self, key if key != "operator" else "operator_exe", built[name])
 
-    def prepare(self):
+    def prepare(self, display=None):
+        """A fresh copy of the prepared prefix, with the operator helper in it;
+        an X server (Xvfb, unless `display` is given) and a running wineserver."""
         self.home.mkdir(parents=True, exist_ok=True)
         step([self.source / "scripts" / "wine-prefix", self.template], "preparing the Wine prefix")
         if self.prefix.exists():
@@ -101,9 +108,13 @@ class Suite:
         tools = self.prefix / "drive_c" / "maj-e2e"
         tools.mkdir(parents=True)
         shutil.copy2(self.operator_exe, tools / "maj-operator.exe")
-        shutil.copy2(self.fixture, tools / "maj-fixture.exe")
+        if self.fixture:
+            shutil.copy2(self.fixture, tools / "maj-fixture.exe")
         self.baseline = snapshot(self.prefix)
-        self.start_x()
+        if display:
+            self.display = display
+        else:
+            self.start_x()
         self.wine_env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEARCH="win64",
                              WINEDEBUG=os.environ.get("MAJ_E2E_WINEDEBUG", "-all"),
                              DISPLAY=self.display, LC_ALL="C.UTF-8",

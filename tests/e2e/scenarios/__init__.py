@@ -1,4 +1,10 @@
 """Every scenario of the suite; importing this package registers them, in the
 order they run."""
 
-from . import operator_self_test  # noqa: F401  (first: the helper proves itself)
+# First: the operator helper proves itself.
+from . import operator_self_test  # noqa: F401
+from . import road  # noqa: F401
+from . import login  # noqa: F401
+from . import paths  # noqa: F401
+from . import package  # noqa: F401
+from . import version  # noqa: F401

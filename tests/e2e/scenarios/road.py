@@ -1,0 +1,111 @@
+"""Runs without operator input: one base, several, 30, and what the base list
+file decides."""
+
+from harness.scenario import CRITICAL, INFORMATION, scenario
+from harness.texts import lines
+
+from .common import (APP, EXIT_A, PACKAGE, check, lancemajcd, login, open_base, prompt, qui,
+                     summary, upgrade)
+
+
+@scenario("the Overview's road of one base")
+def road_of_one_base(s):
+    s.install(APP, PACKAGE)
+    s.base("BASEAFA", r"D:\BASESCLIENTS\BASEAFA")
+    s.base_list("BASEAFA\r\n")
+    s.start()
+    s.message_box(summary([("BASEAFA", True)]), INFORMATION, shot="summary")
+    s.ends()
+    s.check_package(r"D:\BASESCLIENTS\BASEAFA")
+    s.check_version(b"\r\n")
+    s.check_journal(login(1) + upgrade(1, "BASEAFA", r"D:\BASESCLIENTS\BASEAFA") +
+                    ["client 2: Disconnect() -> 0"])
+
+
+@scenario("three bases, the middle one not upgraded: the error form")
+def three_bases_middle_fails(s):
+    s.install(APP, PACKAGE)
+    for entry in ("BASE A", "BASE B", "BASE C"):
+        s.base(entry, "D:\\BASES\\" + entry)
+    s.standin.fault("LANCEMAJCD", base="BASE B", error=0x80004005)
+    s.base_list("BASE A\r\nBASE B\r\nBASE C\r\n")
+    s.start()
+    s.message_box(lines("La mise à jour du serveur contient des erreurs.", "",
+                        "Base BASE A : mise à jour.", "", "Base BASE C : mise à jour.", "",
+                        "Base BASE B : non mise à jour.", "", "Veuillez contacter MERIDOXAN."),
+                  CRITICAL, shot="error-summary")
+    s.ends()
+    for entry in ("BASE A", "BASE B", "BASE C"):
+        s.check_package("D:\\BASES\\" + entry)
+    s.check_version(b"\r\n")
+    journal = []
+    for entry in ("BASE A", "BASE B", "BASE C"):
+        directory = "D:\\BASES\\" + entry
+        journal.append(qui(entry, directory))
+        if entry == "BASE B":
+            journal += [lancemajcd(entry, APP, directory, answer="", result="0x80004005"),
+                        'base BASE B: Read(file="INSTALLMAJ", key="712") -> 0x8004000B']
+        else:
+            journal += [lancemajcd(entry, APP, directory), check(entry, APP, directory)[1]]
+    s.check_journal(journal, calls=["Execute", "Read"])
+
+
+@scenario("30 bases and a 31st line: 30 processed, then the summary")
+def thirty_bases(s):
+    entries = ["BASE%02d" % n for n in range(1, 32)]
+    s.install(APP, PACKAGE)
+    for entry in entries:
+        s.base(entry, "D:\\BASES\\" + entry)
+    s.base_list("".join(e + "\r\n" for e in entries))
+    s.start()
+    s.shoot_main("main-window")
+    s.message_box(summary([(e, True) for e in entries[:30]]), INFORMATION, timeout=240)
+    s.ends()
+    for entry in entries[:30]:
+        s.check_package("D:\\BASES\\" + entry)
+    s.check_package("D:\\BASES\\BASE31", expected={})
+    s.check_journal([open_base(n + 1, e) for n, e in enumerate(entries[:30])],
+                    calls=["OpenDatabase"])
+
+
+@scenario("an empty entry in the middle of the list ends the run there")
+def empty_entry_in_the_middle(s):
+    s.install(APP, PACKAGE)
+    for entry in ("BASE1", "BASE3"):
+        s.base(entry, "D:\\BASES\\" + entry)
+    s.base_list("BASE1\r\n\r\nBASE3\r\n")
+    s.start()
+    s.message_box(summary([("BASE1", True)]), INFORMATION)
+    s.ends()
+    s.check_package(r"D:\BASES\BASE1")
+    s.check_package(r"D:\BASES\BASE3", expected={})
+    s.check_journal([open_base(1, "BASE1")], calls=["OpenDatabase"])
+
+
+@scenario("no base list: entry 1, empty, still processed; input box confirmed empty")
+def missing_base_list(s):
+    s.install(APP, PACKAGE)
+    s.base("BASEAFA", r"D:\BASESCLIENTS\BASEAFA")
+    s.base_list(None)
+    s.start()
+    s.input_box(prompt(""), answer="")
+    s.message_box(EXIT_A, CRITICAL)
+    s.ends()
+    s.check_version(None)
+    s.check_journal(login(1) + [open_base(1, "", "0x80040202"), "client 1: Disconnect() -> 0"])
+
+
+@scenario("a zero-length base list: entry 1 empty, a typed directory, not upgraded")
+def zero_length_base_list(s):
+    s.install(APP, PACKAGE)
+    s.base("BASEAFA", r"D:\BASESCLIENTS\BASEAFA")
+    s.base_list(b"")
+    s.world.mkdir(r"C:\VIDE")
+    s.start()
+    s.input_box(prompt(""), answer="c:\\vide")
+    s.message_box(summary([("", False)]), CRITICAL)
+    s.ends()
+    s.check_package(r"C:\VIDE")
+    s.check_version(b"\r\n")
+    s.check_journal(login(1) + [open_base(1, "", "0x80040202"), "client 1: Disconnect() -> 0"] +
+                    login(2) + ["client 2: Disconnect() -> 0"])
