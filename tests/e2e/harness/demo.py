@@ -78,7 +78,7 @@ def main(argv):
         print(__doc__.strip(), file=sys.stderr)
         return 2
     source = Path(__file__).resolve().parents[3]
-    suite = Suite(source, Path(argv[1]).resolve(), build_it=False, home_name="demo")
+    suite = Suite(source, Path(argv[1]).resolve(), build_it=False, home_name="demo", tag="demo")
     display = os.environ.get("DISPLAY") or None
     try:
         suite.check_tools()

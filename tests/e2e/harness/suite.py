@@ -40,7 +40,8 @@ class Suite:
     """One prepared Wine prefix and one X server, shared by the runs made in
     them. `home` holds the prefix, the scenarios' work folders and the artifacts."""
 
-    def __init__(self, source, build, build_it, home_name="e2e-run"):
+    def __init__(self, source, build, build_it, home_name="e2e-run", tag="e2e"):
+        self.tag = tag  # what its messages begin with
         self.source = Path(source)
         self.build = Path(build)
         self.build_it = build_it
@@ -50,7 +51,6 @@ class Suite:
         self.prefix = self.home / "prefix"
         self.work = self.home / "work"
         self.artifacts = self.home / "artifacts"
-        self.screenshots = {}
         self.xvfb = None
         self.xvfb_pipe = None
         self.display = None
@@ -72,8 +72,8 @@ class Suite:
         if not (self.build / "CMakeCache.txt").exists():
             toolchain = self.source / "cmake" / "mingw-w64.cmake"
             step(["cmake", "-S", self.source, "-B", self.build, "-DCMAKE_BUILD_TYPE=Release",
-                  "-DCMAKE_TOOLCHAIN_FILE=%s" % toolchain], "configuring the Windows build")
-        step(["cmake", "--build", self.build, "-j2"], "building the Windows build")
+                  "-DCMAKE_TOOLCHAIN_FILE=%s" % toolchain], "configuring the Windows build", 600, self.tag)
+        step(["cmake", "--build", self.build, "-j2"], "building the Windows build", 3600, self.tag)
 
     def find_artifacts(self, needed):
         """The built files named in `needed` (keys of ARTIFACTS)."""
@@ -96,7 +96,8 @@ class Suite:
         """A fresh copy of the prepared prefix, with the operator helper in it;
         an X server (Xvfb, unless `display` is given) and a running wineserver."""
         self.home.mkdir(parents=True, exist_ok=True)
-        step([self.source / "scripts" / "wine-prefix", self.template], "preparing the Wine prefix")
+        step([self.source / "scripts" / "wine-prefix", self.template], "preparing the Wine prefix",
+             900, self.tag)
         if self.prefix.exists():
             # A server left by an earlier run would serve the new copy too.
             stop_wineserver(dict(os.environ, WINEPREFIX=str(self.prefix)))
@@ -104,7 +105,7 @@ class Suite:
         remove_tree(self.work)
         remove_tree(self.artifacts)
         # The template stays clean; every run of the suite works on a copy.
-        subprocess.run(["cp", "-a", str(self.template), str(self.prefix)], check=True)
+        subprocess.run(["cp", "-a", str(self.template), str(self.prefix)], check=True, timeout=600)
         tools = self.prefix / "drive_c" / "maj-e2e"
         tools.mkdir(parents=True)
         shutil.copy2(self.operator_exe, tools / "maj-operator.exe")
@@ -147,7 +148,9 @@ class Suite:
         self.display = ":" + number
 
     def start_wineserver(self):
-        subprocess.run(["wineserver", "-p"], env=self.wine_env, check=True)
+        # The server outlives this call: it must not hold our output open.
+        subprocess.run(["wineserver", "-p"], env=self.wine_env, check=True, timeout=60,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # The first Wine process of a prefix is slow; later ones start at once.
         Operator(OPERATOR_FOLDER + "\\maj-operator.exe", self.wine_env).run("list", timeout=60)
 
@@ -200,16 +203,20 @@ class Suite:
 
 def stop_wineserver(env):
     """Ends every Wine process of the prefix and waits until its server is gone."""
-    subprocess.run(["wineserver", "-k"], env=env, check=False, capture_output=True)
     try:
+        subprocess.run(["wineserver", "-k"], env=env, check=False, capture_output=True, timeout=30)
         subprocess.run(["wineserver", "-w"], env=env, check=False, capture_output=True, timeout=30)
     except subprocess.TimeoutExpired:
         pass
 
 
-def step(argv, what):
-    print("e2e: %s" % what, file=sys.stderr, flush=True)
-    done = subprocess.run([str(a) for a in argv], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+def step(argv, what, timeout, tag):
+    print("%s: %s" % (tag, what), file=sys.stderr, flush=True)
+    try:
+        done = subprocess.run([str(a) for a in argv], stdout=subprocess.PIPE,
+                              stderr=subprocess.STDOUT, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise SuiteError("%s took more than %d s" % (what, timeout)) from None
     if done.returncode != 0:
         sys.stderr.write(done.stdout.decode(errors="replace")[-6000:])
         raise SuiteError("%s failed" % what)

@@ -1,6 +1,7 @@
 """Texts and journal lines that several scenarios expect, built from their
 parts as the program builds them."""
 
+from harness.scenario import CRITICAL, INFORMATION
 from harness.texts import CRLF, lines
 
 APP = r"C:\APP"
@@ -69,3 +70,18 @@ def upgrade(client, entry, directory, app=APP):
     the next client's login."""
     return [open_base(client, entry), qui(entry, directory), lancemajcd(entry, app, directory)] + \
         check(entry, app, directory) + ["client %d: Disconnect() -> 0" % client] + login(client + 1)
+
+
+def run_one_base(s, entry="BASE1", directory=r"D:\BASES\BASE1", app=APP, package=None,
+                 upgraded=True, before_start=None, **base):
+    """The program in `app` with `package` runs over one base listed alone; the
+    summary says whether it was upgraded. `before_start(s)` adds to the set-up."""
+    s.install(app, PACKAGE if package is None else package)
+    s.base(entry, directory, **base)
+    s.base_list(entry + "\r\n")
+    if before_start:
+        before_start(s)
+    s.start()
+    s.message_box(summary([(entry, upgraded)]), INFORMATION if upgraded else CRITICAL)
+    s.ends()
+    s.check_package(directory)
