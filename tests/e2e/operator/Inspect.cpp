@@ -118,14 +118,9 @@ void DescribeControl(HWND control, HWND parent, HWND focus, std::size_t index) {
     } else {
       add("password", "");
     }
-    DWORD start = 0, end = 0;
-    if (Ask(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end),
-            answer)) {
-      // The pointers cannot cross processes; the packed answer can.
-      start = LOWORD(answer);
-      end = HIWORD(answer);
-      add("selection", std::to_string(start) + "," + std::to_string(end));
-    }
+    // No pointers: they cannot reach another process; the packed answer can.
+    if (Ask(control, EM_GETSEL, 0, 0, answer))
+      add("selection", std::to_string(LOWORD(answer)) + "," + std::to_string(HIWORD(answer)));
     add("readonly", YesNo((style & ES_READONLY) != 0));
   }
   if (_wcsicmp(cls.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)

@@ -90,6 +90,11 @@ bool ParseNumber(const std::wstring& text, unsigned long long& value) {
   return end && *end == L'\0';
 }
 
+bool Refuse(std::string& error, const char* why) {
+  error = why;
+  return false;
+}
+
 bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::string& error) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::wstring& arg = args[i];
@@ -105,14 +110,14 @@ bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::
     } else if (arg == L"--class") {
       options.criteria.className = args[++i];
     } else if (arg == L"--pid") {
-      if (!ParseNumber(args[++i], number)) return error = "bad --pid", false;
+      if (!ParseNumber(args[++i], number)) return Refuse(error, "bad --pid");
       options.criteria.pid = static_cast<DWORD>(number);
     } else if (arg == L"--except") {
-      if (!ParseNumber(args[++i], number)) return error = "bad --except", false;
+      if (!ParseNumber(args[++i], number)) return Refuse(error, "bad --except");
       options.criteria.except.push_back(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(number)));
     } else if (arg == L"--timeout") {
       const double seconds = std::wcstod(args[++i].c_str(), nullptr);
-      if (seconds <= 0 || seconds > 3600) return error = "bad --timeout", false;
+      if (seconds <= 0 || seconds > 3600) return Refuse(error, "bad --timeout");
       options.timeoutMs = static_cast<DWORD>(seconds * 1000);
     } else if (arg.rfind(L"--", 0) == 0) {
       error = "unknown option " + com::Narrow(arg);
