@@ -27,7 +27,7 @@ class StandIn:
         `upgraded`: its INSTALLMAJ file holds the record 712 already;
         without `installmaj_file` the base has no INSTALLMAJ database file."""
         plain = bool(PLAIN_NAME.match(entry)) and entry == entry.strip(" .")
-        store = entry if plain else "base%d" % (len(self.bases) + 1)
+        store = entry if plain else "_base%d" % (len(self.bases) + 1)  # no plain entry starts so
         self.bases.append(dict(entry=entry, directory=directory, store=store,
                                refuse=refuse or [], upgraded=upgraded,
                                installmaj_file=installmaj_file))

@@ -126,7 +126,7 @@ class StandInSettings(unittest.TestCase):
         self.assertIn("[base BASE1]\ndirectory = D:\\B1\nstore = BASE1\nrefuse = 0x80040006 for ADM\n",
                       text)
         # An entry that is no plain folder name gets a store of its own.
-        self.assertIn("[base \\\\SRV\\B2]\ndirectory = D:\\B2\nstore = base2\nrefuse = 0x80040019\n",
+        self.assertIn("[base \\\\SRV\\B2]\ndirectory = D:\\B2\nstore = _base2\nrefuse = 0x80040019\n",
                       text)
         self.assertIn("[fault]\ncall = QUI\nbase = BASE1\nanswer = empty\ntimes = 2\n", text)
 

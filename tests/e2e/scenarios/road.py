@@ -109,3 +109,21 @@ def zero_length_base_list(s):
     s.check_version(b"\r\n")
     s.check_journal(login(1) + [open_base(1, "", "0x80040202"), "client 1: Disconnect() -> 0"] +
                     login(2) + ["client 2: Disconnect() -> 0"])
+
+
+@scenario("an accented entry (ANSI list file), a directory ending with a backslash")
+def accented_entry(s):
+    s.install(APP, PACKAGE)
+    s.base("BASE ÉTÉ", r"D:\BASES\ETE")
+    s.base("BASE1", "D:\\BASES\\B1\\")
+    s.base_list("BASE ÉTÉ\r\nBASE1")  # the last line without its line end
+    s.start()
+    s.message_box(summary([("BASE ÉTÉ", True), ("BASE1", True)]), INFORMATION)
+    s.ends()
+    s.check_package(r"D:\BASES\ETE")
+    s.check_package(r"D:\BASES\B1")
+    s.check_journal([open_base(1, "BASE ÉTÉ"), qui("BASE ÉTÉ", r"D:\BASES\ETE"),
+                     lancemajcd("BASE ÉTÉ", APP, r"D:\BASES\ETE"),
+                     open_base(2, "BASE1"), qui("BASE1", "D:\\BASES\\B1\\"),
+                     lancemajcd("BASE1", APP, "D:\\BASES\\B1\\")],
+                    calls=["OpenDatabase", "Execute"])
