@@ -1,6 +1,7 @@
 #include "tests/e2e/operator/Act.h"
 
 #include <cwctype>
+#include <string>
 
 #include "connection/com/ComOwners.h"
 #include "tests/e2e/operator/Inspect.h"
@@ -10,11 +11,23 @@ namespace op {
 namespace {
 
 constexpr UINT kSettleMs = 3000;
+constexpr ULONGLONG kStableMs = 250;
 constexpr LPARAM kAltDown = LPARAM{1} << 29;
 constexpr LPARAM kReleased = (LPARAM{1} << 30) | (LPARAM{1} << 31);
 
 LPARAM KeyData(UINT vk) {
   return 1 | static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
+}
+
+// What typing or a key can change: which control has the focus, its text and
+// its selection.
+std::wstring Fingerprint(HWND window) {
+  const HWND focus = FocusOf(window);
+  if (!focus) return L"";
+  DWORD_PTR selection = 0;
+  SendMessageTimeoutW(focus, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kSettleMs, &selection);
+  return std::to_wstring(reinterpret_cast<ULONG_PTR>(focus)) + L"|" + std::to_wstring(selection) +
+         L"|" + TextOf(focus);
 }
 
 HWND Target(HWND window) {
@@ -44,6 +57,22 @@ void Settle(HWND window) {
   for (int i = 0; i < 2 && IsWindow(window); ++i) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kSettleMs, &ignored);
+  }
+  // A thread that waits inside a call of its own answers sent messages before
+  // it takes its posted input: the input has been handled once what the
+  // operator sees stays the same for a while.
+  const ULONGLONG end = GetTickCount64() + kSettleMs;
+  std::wstring seen = Fingerprint(window);
+  ULONGLONG stableSince = GetTickCount64();
+  while (IsWindow(window) && GetTickCount64() < end) {
+    Sleep(30);
+    std::wstring now = Fingerprint(window);
+    if (now != seen) {
+      seen = std::move(now);
+      stableSince = GetTickCount64();
+    } else if (GetTickCount64() - stableSince >= kStableMs) {
+      return;
+    }
   }
 }
 

@@ -171,6 +171,8 @@ int Wait(const Options& options) {
   for (;;) {
     const std::vector<HWND> found = op::TopWindows(options.criteria);
     if (!found.empty()) {
+      // A window just shown may still be setting its focus and selection.
+      op::Settle(found.front());
       op::Describe(found.front());
       return kDone;
     }
