@@ -15,21 +15,18 @@ std::string GetUser(Platform& platform) {
   return platform.FromAnsi(std::string(buffer.data(), strnlen(buffer.data(), size)));
 }
 
-const DialogSpec& Frm_Connexion::Layout() {
-  static const DialogSpec spec{
-      "Identification",
-      3750,
-      1350,
-      {
-          {"Cmd_Annuler", ControlKind::PushButton, "A&nnuler", 2880, 840, 735, 375, 5, false, true},
-          {"Cmd_Ok", ControlKind::PushButton, "&Ok", 2040, 840, 735, 375, 4, true, false},
-          {"Txt_MotPasse", ControlKind::TextBox, "", 1800, 480, 1815, 285, 1, false, false, '*'},
-          {"Txt_Utilisateur", ControlKind::TextBox, "", 1800, 120, 1815, 285, 0},
-          {"Etq_MotPasse", ControlKind::Label, "Mot de Passe", 240, 480, 975, 255, 3},
-          {"Etq_Utilisateur", ControlKind::Label, "Utilisateur", 240, 120, 1095, 255, 2},
-      }};
-  return spec;
-}
+const DialogDesign Frm_Connexion::kDesign{
+    "Identification",
+    3750,
+    1350,
+    {
+        {"Cmd_Annuler", ControlKind::PushButton, "A&nnuler", 2880, 840, 735, 375, 5, false, true},
+        {"Cmd_Ok", ControlKind::PushButton, "&Ok", 2040, 840, 735, 375, 4, true, false},
+        {"Txt_MotPasse", ControlKind::TextBox, "", 1800, 480, 1815, 285, 1, false, false, '*'},
+        {"Txt_Utilisateur", ControlKind::TextBox, "", 1800, 120, 1815, 285, 0},
+        {"Etq_MotPasse", ControlKind::Label, "Mot de Passe", 240, 480, 975, 255, 3},
+        {"Etq_Utilisateur", ControlKind::Label, "Utilisateur", 240, 120, 1095, 255, 2},
+    }};
 
 Frm_Connexion::~Frm_Connexion() {
   SecureWipe(Txt_MotPasse.text);

@@ -22,9 +22,10 @@ class Frm_Connexion : public DialogModel {
   Frm_Connexion(const Frm_Connexion&) = delete;
   Frm_Connexion& operator=(const Frm_Connexion&) = delete;
 
-  static const DialogSpec& Layout();
+  // The dialog's caption, size and controls, in twips.
+  static const DialogDesign kDesign;
 
-  const DialogSpec& Spec() const override { return Layout(); }
+  const DialogDesign& Design() const override { return kDesign; }
   TextBoxState* Box(const std::string& name) override;
   void Form_Load() override;
   void Click(const std::string& button) override;

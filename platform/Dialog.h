@@ -10,7 +10,7 @@ namespace maj {
 enum class ControlKind { PushButton, TextBox, Label };
 
 // Measures in twips (1440 to the inch, 15 to a pixel at 96 dots per inch).
-struct ControlSpec {
+struct ControlDesign {
   std::string name;
   ControlKind kind;
   std::string text;  // "&" marks the access key of a button
@@ -21,10 +21,10 @@ struct ControlSpec {
   char passwordChar = '\0';  // shown instead of each typed character
 };
 
-struct DialogSpec {
+struct DialogDesign {
   std::string caption;
   int clientWidth, clientHeight;
-  std::vector<ControlSpec> controls;  // in creation order
+  std::vector<ControlDesign> controls;  // in creation order
 };
 
 // What a handler sees of a text box, and what the view shows of it. The
@@ -38,7 +38,7 @@ struct TextBoxState {
 class DialogModel {
  public:
   virtual ~DialogModel() = default;
-  virtual const DialogSpec& Spec() const = 0;
+  virtual const DialogDesign& Design() const = 0;
   // The text box of that name, or nullptr.
   virtual TextBoxState* Box(const std::string& name) = 0;
   // Runs once, after the controls exist and before the dialog is shown.

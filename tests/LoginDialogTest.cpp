@@ -31,10 +31,10 @@ TEST(GetUserTest, AFailedLookupGivesTheEmptyText) {
 }
 
 TEST(LoginDialogTest, LayoutIsTheOneOperatorsKnow) {
-  const DialogSpec& spec = Frm_Connexion::Layout();
-  EXPECT_EQ(spec.caption, "Identification");
-  EXPECT_EQ(spec.clientWidth, 3750);
-  EXPECT_EQ(spec.clientHeight, 1350);
+  const DialogDesign& design = Frm_Connexion::kDesign;
+  EXPECT_EQ(design.caption, "Identification");
+  EXPECT_EQ(design.clientWidth, 3750);
+  EXPECT_EQ(design.clientHeight, 1350);
   struct Row {
     const char* name;
     ControlKind kind;
@@ -49,9 +49,9 @@ TEST(LoginDialogTest, LayoutIsTheOneOperatorsKnow) {
       {"Etq_MotPasse", ControlKind::Label, "Mot de Passe", 240, 480, 975, 255, 3},
       {"Etq_Utilisateur", ControlKind::Label, "Utilisateur", 240, 120, 1095, 255, 2},
   };
-  ASSERT_EQ(spec.controls.size(), std::size(expected));
-  for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-    const ControlSpec& c = spec.controls[i];
+  ASSERT_EQ(design.controls.size(), std::size(expected));
+  for (std::size_t i = 0; i < design.controls.size(); ++i) {
+    const ControlDesign& c = design.controls[i];
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.name, expected[i].name);
     EXPECT_EQ(c.kind, expected[i].kind);

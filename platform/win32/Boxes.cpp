@@ -16,10 +16,10 @@ namespace {
 class InputBoxModel final : public DialogModel {
  public:
   explicit InputBoxModel(const std::string& prompt) {
-    spec_.caption = kApplicationTitle;
-    spec_.clientWidth = 5850;
-    spec_.clientHeight = 2160;
-    spec_.controls = {
+    design_.caption = kApplicationTitle;
+    design_.clientWidth = 5850;
+    design_.clientHeight = 2160;
+    design_.controls = {
         {"Prompt", ControlKind::Label, prompt, 180, 180, 4200, 1290, 3},
         {"Answer", ControlKind::TextBox, "", 180, 1665, 5490, 300, 0},
         {"OK", ControlKind::PushButton, "OK", 4545, 180, 1125, 375, 1, true, false},
@@ -27,7 +27,7 @@ class InputBoxModel final : public DialogModel {
     };
   }
 
-  const DialogSpec& Spec() const override { return spec_; }
+  const DialogDesign& Design() const override { return design_; }
   TextBoxState* Box(const std::string& name) override {
     return name == "Answer" ? &answer_ : nullptr;
   }
@@ -41,7 +41,7 @@ class InputBoxModel final : public DialogModel {
   std::string Answer() const { return accepted_ ? answer_.text : std::string(); }
 
  private:
-  DialogSpec spec_;
+  DialogDesign design_;
   TextBoxState answer_;
   bool accepted_ = false;
 };

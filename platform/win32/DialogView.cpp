@@ -41,7 +41,7 @@ std::string WindowText(HWND window) {
 class DialogView {
  public:
   DialogView(DialogModel& model, HWND owner, Placement placement)
-      : model_(model), spec_(model.Spec()), owner_(owner), placement_(placement) {}
+      : model_(model), design_(model.Design()), owner_(owner), placement_(placement) {}
 
   ErrorNumber Run() {
     alignas(DWORD) EmptyTemplate empty{};
@@ -90,7 +90,7 @@ class DialogView {
       case WM_DPICHANGED: {
         dpi_ = HIWORD(wParam);
         Layout();
-        FollowDpiChange(dialog_, spec_.clientWidth, spec_.clientHeight, dpi_,
+        FollowDpiChange(dialog_, design_.clientWidth, design_.clientHeight, dpi_,
                         *reinterpret_cast<const RECT*>(lParam));
         return TRUE;
       }
@@ -101,21 +101,21 @@ class DialogView {
 
   void Create() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    SetWindowTextW(dialog_, com::Widen(spec_.caption).c_str());
-    const auto& controls = spec_.controls;
+    SetWindowTextW(dialog_, com::Widen(design_.caption).c_str());
+    const auto& controls = design_.controls;
     for (std::size_t i = 0; i < controls.size(); ++i) {
-      const ControlSpec& spec = controls[i];
+      const ControlDesign& design = controls[i];
       const wchar_t* windowClass = L"Static";
       DWORD style = WS_CHILD | WS_VISIBLE;
       DWORD exStyle = 0;
-      switch (spec.kind) {
+      switch (design.kind) {
         case ControlKind::PushButton:
           windowClass = L"Button";
-          style |= WS_TABSTOP | (spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+          style |= WS_TABSTOP | (design.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
           break;
         case ControlKind::TextBox:
           windowClass = L"Edit";
-          style |= WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL | (spec.passwordChar ? ES_PASSWORD : 0);
+          style |= WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL | (design.passwordChar ? ES_PASSWORD : 0);
           exStyle = WS_EX_CLIENTEDGE;
           break;
         case ControlKind::Label:
@@ -123,13 +123,13 @@ class DialogView {
           break;
       }
       const HWND control = CreateWindowExW(
-          exStyle, windowClass, com::Widen(spec.text).c_str(), style, 0, 0, 0, 0, dialog_,
+          exStyle, windowClass, com::Widen(design.text).c_str(), style, 0, 0, 0, 0, dialog_,
           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance, nullptr);
-      if (spec.passwordChar) {
+      if (design.passwordChar) {
         SendMessageW(control, EM_SETPASSWORDCHAR,
-                     static_cast<WPARAM>(static_cast<unsigned char>(spec.passwordChar)), 0);
+                     static_cast<WPARAM>(static_cast<unsigned char>(design.passwordChar)), 0);
       }
-      if (spec.isDefault) {
+      if (design.isDefault) {
         SendMessageW(dialog_, DM_SETDEFID, static_cast<WPARAM>(kFirstControlId + i), 0);
       }
       controls_.push_back(control);
@@ -138,7 +138,7 @@ class DialogView {
     dpi_ = WindowDpi(dialog_);
     Layout();
     OrderTabs();
-    SizeAndPlace(dialog_, spec_.clientWidth, spec_.clientHeight, placement_);
+    SizeAndPlace(dialog_, design_.clientWidth, design_.clientHeight, placement_);
 
     model_.Form_Load();
     for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -158,8 +158,8 @@ class DialogView {
   void Layout() {
     FontOwner font = CreateDialogFont(dpi_);
     for (std::size_t i = 0; i < controls_.size(); ++i) {
-      const ControlSpec& spec = spec_.controls[i];
-      PlaceChild(controls_[i], spec.left, spec.top, spec.width, spec.height, dpi_);
+      const ControlDesign& design = design_.controls[i];
+      PlaceChild(controls_[i], design.left, design.top, design.width, design.height, dpi_);
       SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     }
     font_ = std::move(font);  // the controls no longer use the previous one
@@ -171,7 +171,7 @@ class DialogView {
     tabOrder_.resize(controls_.size());
     std::iota(tabOrder_.begin(), tabOrder_.end(), std::size_t{0});
     std::stable_sort(tabOrder_.begin(), tabOrder_.end(), [this](std::size_t a, std::size_t b) {
-      return spec_.controls[a].tabIndex < spec_.controls[b].tabIndex;
+      return design_.controls[a].tabIndex < design_.controls[b].tabIndex;
     });
     HWND previous = HWND_TOP;
     for (const std::size_t i : tabOrder_) {
@@ -184,7 +184,7 @@ class DialogView {
   // box's selection as the model holds it.
   void ApplyFocus() {
     for (const std::size_t i : tabOrder_) {
-      if (spec_.controls[i].kind != ControlKind::Label) {
+      if (design_.controls[i].kind != ControlKind::Label) {
         SetFocus(controls_[i]);
         break;
       }
@@ -201,8 +201,8 @@ class DialogView {
 
   // The model's state of control i when it is a text box, else null.
   TextBoxState* Box(std::size_t i) {
-    const ControlSpec& spec = spec_.controls[i];
-    return spec.kind == ControlKind::TextBox ? model_.Box(spec.name) : nullptr;
+    const ControlDesign& design = design_.controls[i];
+    return design.kind == ControlKind::TextBox ? model_.Box(design.name) : nullptr;
   }
 
   void Command(WORD id) {
@@ -210,12 +210,12 @@ class DialogView {
     if (id == IDCANCEL) {
       // Escape: the cancel button, when the dialog has one.
       for (std::size_t i = 0; i < controls_.size(); ++i) {
-        if (spec_.controls[i].isCancel) pressed = i;
+        if (design_.controls[i].isCancel) pressed = i;
       }
     } else if (id >= kFirstControlId) {
       pressed = static_cast<std::size_t>(id - kFirstControlId);  // past the last: none
     }
-    if (pressed < controls_.size() && spec_.controls[pressed].kind == ControlKind::PushButton) {
+    if (pressed < controls_.size() && design_.controls[pressed].kind == ControlKind::PushButton) {
       Press(pressed);
     }
   }
@@ -232,7 +232,7 @@ class DialogView {
         box->selLength = static_cast<int>(end - start);
       }
     }
-    model_.Click(spec_.controls[button].name);
+    model_.Click(design_.controls[button].name);
     if (model_.unloadRequested) Close();
   }
 
@@ -253,7 +253,7 @@ class DialogView {
   }
 
   DialogModel& model_;
-  const DialogSpec& spec_;
+  const DialogDesign& design_;
   HWND owner_;
   Placement placement_;
   WindowStates states_;

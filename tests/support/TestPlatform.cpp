@@ -292,15 +292,15 @@ ErrorNumber TestPlatform::InputBox(const std::string& prompt, std::string& answe
 }
 
 ErrorNumber TestPlatform::ShowModal(DialogModel& dialog) {
-  if (const ErrorNumber err = Call("ShowModal", dialog.Spec().caption)) return err;
+  if (const ErrorNumber err = Call("ShowModal", dialog.Design().caption)) return err;
   dialog.Form_Load();
-  DialogSeen seen{dialog.Spec().caption, {}, busy, enabled};
-  for (const auto& control : dialog.Spec().controls) {
+  DialogSeen seen{dialog.Design().caption, {}, busy, enabled};
+  for (const auto& control : dialog.Design().controls) {
     if (const TextBoxState* box = dialog.Box(control.name)) seen.boxes[control.name] = *box;
   }
   dialogs.push_back(seen);
   if (dialogAnswers.empty()) {
-    unexpected.push_back("a dialog nobody expected: " + dialog.Spec().caption);
+    unexpected.push_back("a dialog nobody expected: " + dialog.Design().caption);
     return kErrInvalidCall;
   }
   const DialogAnswer answer = dialogAnswers.front();

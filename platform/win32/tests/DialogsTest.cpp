@@ -33,7 +33,7 @@ constexpr int kEtqUtilisateur = 105;
 // The program's login dialog, with handlers that record what they saw.
 class LoginModel final : public DialogModel {
  public:
-  const DialogSpec& Spec() const override { return Frm_Connexion::Layout(); }
+  const DialogDesign& Design() const override { return Frm_Connexion::kDesign; }
   TextBoxState* Box(const std::string& name) override {
     if (name == "Txt_Utilisateur") return &user;
     if (name == "Txt_MotPasse") return &password;
@@ -154,12 +154,12 @@ TEST_F(DialogTest, RendersTheLoginDialogWithFocusSelectionTabOrderAndKeys) {
                                                    L"Mot de Passe", L"Utilisateur"}));
   EXPECT_EQ(classes, (std::vector<std::wstring>{L"Button", L"Button", L"Edit", L"Edit", L"Static",
                                                 L"Static"}));
-  const auto& specs = model.Spec().controls;
-  for (std::size_t i = 0; i < specs.size() && i < places.size(); ++i) {
-    EXPECT_EQ(places[i].left, TwipsToPixels(specs[i].left, dpi)) << specs[i].name;
-    EXPECT_EQ(places[i].top, TwipsToPixels(specs[i].top, dpi)) << specs[i].name;
-    EXPECT_EQ(places[i].right - places[i].left, TwipsToPixels(specs[i].width, dpi));
-    EXPECT_EQ(places[i].bottom - places[i].top, TwipsToPixels(specs[i].height, dpi));
+  const auto& designs = model.Design().controls;
+  for (std::size_t i = 0; i < designs.size() && i < places.size(); ++i) {
+    EXPECT_EQ(places[i].left, TwipsToPixels(designs[i].left, dpi)) << designs[i].name;
+    EXPECT_EQ(places[i].top, TwipsToPixels(designs[i].top, dpi)) << designs[i].name;
+    EXPECT_EQ(places[i].right - places[i].left, TwipsToPixels(designs[i].width, dpi));
+    EXPECT_EQ(places[i].bottom - places[i].top, TwipsToPixels(designs[i].height, dpi));
   }
   EXPECT_EQ(client.right, TwipsToPixels(3750, dpi));
   EXPECT_EQ(client.bottom, TwipsToPixels(1350, dpi));

@@ -8,7 +8,7 @@ from .common import (APP, EXIT_A, PACKAGE, check, lancemajcd, login, open_base, 
                      summary, upgrade)
 
 
-@scenario("the Overview's road of one base")
+@scenario("one base from start to end, the normal road")
 def road_of_one_base(s):
     s.install(APP, PACKAGE)
     s.base("BASEAFA", r"D:\BASESCLIENTS\BASEAFA")
