@@ -18,9 +18,9 @@ bool IsContinuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
 }
 
-// Decodes the code point at `i`; `length` receives its byte count. A malformed
-// sequence decodes as its first byte alone.
-char32_t Decode(std::string_view s, std::size_t i, std::size_t& length) {
+}  // namespace
+
+char32_t DecodeUtf8(std::string_view s, std::size_t i, std::size_t& length) {
   const auto lead = static_cast<unsigned char>(s[i]);
   length = SequenceLength(lead);
   if (i + length > s.size()) length = 1;
@@ -35,7 +35,7 @@ char32_t Decode(std::string_view s, std::size_t i, std::size_t& length) {
   return cp;
 }
 
-void Encode(char32_t cp, std::string& out) {
+void AppendUtf8(char32_t cp, std::string& out) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
   } else if (cp < 0x800) {
@@ -52,6 +52,8 @@ void Encode(char32_t cp, std::string& out) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
 }
+
+namespace {
 
 char32_t UpperCodePoint(char32_t cp) {
   if (cp >= U'a' && cp <= U'z') return cp - 0x20;
@@ -73,7 +75,7 @@ char32_t UpperCodePoint(char32_t cp) {
 std::size_t Utf16Length(std::string_view utf8) {
   std::size_t units = 0;
   for (std::size_t i = 0, n = 0; i < utf8.size(); i += n) {
-    units += Decode(utf8, i, n) >= 0x10000 ? 2 : 1;
+    units += DecodeUtf8(utf8, i, n) >= 0x10000 ? 2 : 1;
   }
   return units;
 }
@@ -81,7 +83,7 @@ std::size_t Utf16Length(std::string_view utf8) {
 std::string FirstCharacter(std::string_view utf8) {
   if (utf8.empty()) return {};
   std::size_t n = 0;
-  Decode(utf8, 0, n);
+  DecodeUtf8(utf8, 0, n);
   return std::string(utf8.substr(0, n));
 }
 
@@ -89,11 +91,11 @@ std::string UpperCase(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0, n = 0; i < utf8.size(); i += n) {
-    const char32_t cp = Decode(utf8, i, n);
+    const char32_t cp = DecodeUtf8(utf8, i, n);
     if (n == 1 && cp >= 0x80) {
       out += utf8[i];  // a stray byte stays as it was
     } else {
-      Encode(UpperCodePoint(cp), out);
+      AppendUtf8(UpperCodePoint(cp), out);
     }
   }
   return out;

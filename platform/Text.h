@@ -9,6 +9,13 @@ namespace maj {
 
 inline constexpr const char* kLineEnd = "\r\n";
 
+// The code point at byte `i` of a UTF-8 text; `length` receives its byte
+// count. A malformed sequence decodes as its first byte alone.
+char32_t DecodeUtf8(std::string_view utf8, std::size_t i, std::size_t& length);
+
+// Appends the UTF-8 bytes of a code point.
+void AppendUtf8(char32_t cp, std::string& out);
+
 // Length in UTF-16 units, as a Windows text box counts its characters.
 std::size_t Utf16Length(std::string_view utf8);
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/Text.h"
+
 namespace maj::test {
 namespace {
 
@@ -14,19 +16,6 @@ constexpr std::array<char32_t, 32> kHigh = {
 
 char32_t ToChar(unsigned char byte) {
   return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
-}
-
-void AppendUtf8(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 char ToByte(char32_t cp) {
@@ -48,15 +37,9 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
 
 std::string Utf8ToCp1252(std::string_view utf8) {
   std::string out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    std::size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (i + n > utf8.size()) n = 1;
-    char32_t cp = n == 1 ? lead : lead & (0xFF >> (n + 1));
-    for (std::size_t k = 1; k < n; ++k)
-      cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    out += n == 1 && lead >= 0x80 ? '?' : ToByte(cp);
-    i += n;
+  for (std::size_t i = 0, n = 0; i < utf8.size(); i += n) {
+    const char32_t cp = DecodeUtf8(utf8, i, n);
+    out += n == 1 && cp >= 0x80 ? '?' : ToByte(cp);
   }
   return out;
 }
