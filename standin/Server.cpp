@@ -1,6 +1,7 @@
 #include "standin/Server.h"
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <system_error>
 #include <thread>
@@ -30,6 +31,27 @@ std::string ClientCall(const Session& session, const std::string& call) {
 
 std::string BaseCall(const std::string& base, const std::string& call) {
   return "base " + base + ": " + call;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// When the call being served on this thread began: a call's journal line is
+// written at its end, from wherever it ends.
+thread_local Clock::time_point t_callBegan;
+
+void BeginCall() {
+  t_callBegan = Clock::now();
+}
+
+// " [at=S.SSSSSSs took=M.MMMms]": the call's start in seconds since the
+// server was loaded, and its length up to now.
+std::string Timing(Clock::time_point loaded) {
+  using Seconds = std::chrono::duration<double>;
+  using Milliseconds = std::chrono::duration<double, std::milli>;
+  char text[64];
+  std::snprintf(text, sizeof text, " [at=%.6fs took=%.3fms]", Seconds(t_callBegan - loaded).count(),
+                Milliseconds(Clock::now() - t_callBegan).count());
+  return text;
 }
 
 bool RefusedFor(const Refusal& refusal, const std::string& user) {
@@ -91,6 +113,8 @@ ErrorNumber Server::Log(const std::string& call, ErrorNumber result, const std::
                         const std::vector<std::string>& notes) {
   std::string line = call + " -> " + Hex(result) + outcome;
   for (std::size_t i = 0; i < notes.size(); ++i) line += (i == 0 ? " -- " : ", ") + notes[i];
+  if (settings_.timing) line += Timing(loaded_);
+  if (settings_.census && census_) line += " [" + census_() + "]";
   journal_.push_back(line);
   // The journal on disk is a convenience: a call never fails because of it.
   std::ofstream out(dataFolder_ / kJournalFile, std::ios::binary | std::ios::app);
@@ -113,6 +137,7 @@ bool Server::Stopped(const Session& session, const std::string& call, Injection&
 }
 
 ErrorNumber Server::CreateClient(std::shared_ptr<Session>& session) {
+  BeginCall();
   Injection injection = Inject(Operation::Create, nullptr);
   std::lock_guard lock(mutex_);
   auto created = std::make_shared<Session>();
@@ -125,6 +150,7 @@ ErrorNumber Server::CreateClient(std::shared_ptr<Session>& session) {
 
 ErrorNumber Server::Connect(Session& session, const std::string& user, const std::string& password,
                             const std::string& third, std::int16_t& result) {
+  BeginCall();
   Injection injection = Inject(Operation::Connect, nullptr);
   std::lock_guard lock(mutex_);
   const std::string call =
@@ -145,6 +171,7 @@ ErrorNumber Server::Connect(Session& session, const std::string& user, const std
 }
 
 ErrorNumber Server::Disconnect(Session& session) {
+  BeginCall();
   Injection injection = Inject(Operation::Disconnect, nullptr);
   std::lock_guard lock(mutex_);
   const std::string call = ClientCall(session, "Disconnect()");
@@ -156,6 +183,7 @@ ErrorNumber Server::Disconnect(Session& session) {
 
 ErrorNumber Server::OpenDatabase(Session& session, const std::string& name,
                                  const std::string& entry, std::string& base) {
+  BeginCall();
   Injection injection = Inject(Operation::OpenDatabase, &entry);
   std::lock_guard lock(mutex_);
   const std::string call =
@@ -183,6 +211,7 @@ ErrorNumber Server::OpenDatabase(Session& session, const std::string& name,
 
 ErrorNumber Server::OpenFile(Session& session, const std::string& base, const std::string& name,
                              std::string& file) {
+  BeginCall();
   Injection injection = Inject(Operation::OpenFile, &base);
   std::lock_guard lock(mutex_);
   const std::string call = BaseCall(base, "OpenFile(name=" + Quote(name) + ")");
@@ -200,6 +229,7 @@ ErrorNumber Server::OpenFile(Session& session, const std::string& base, const st
 ErrorNumber Server::Execute(Session& session, const std::string& base, const std::string& command,
                             const std::string& argument, std::int32_t& status,
                             std::shared_ptr<maj::DynArray>& answer) {
+  BeginCall();
   const std::vector<std::string> fields = SplitFields(command);
   const std::string call = BaseCall(
       base, "Execute(command=" + QuoteList(fields) + ", argument=" + Quote(argument) + ")");
@@ -278,6 +308,7 @@ ErrorNumber Server::Upgrade(const std::string& base, const std::string& argument
 
 ErrorNumber Server::Read(Session& session, const std::string& base, const std::string& file,
                          const std::string& key, std::shared_ptr<maj::DynArray>& record) {
+  BeginCall();
   Injection injection = Inject(Operation::Read, &base);
   std::lock_guard lock(mutex_);
   const std::string call = BaseCall(base, "Read(file=" + Quote(file) + ", key=" + Quote(key) + ")");

@@ -2,6 +2,7 @@
 // server commands, injected faults and the journal of every call.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -42,6 +43,10 @@ class Server {
   Server& operator=(const Server&) = delete;
 
   const std::filesystem::path& DataFolder() const { return dataFolder_; }
+  // What the host reports on each journal line when the settings ask for a
+  // census (a short text of its own, e.g. live objects and memory in use).
+  // Set before the first call.
+  void SetCensus(std::function<std::string()> census) { census_ = std::move(census); }
   // The journal lines this server wrote since it was loaded, oldest first.
   std::vector<std::string> Journal() const;
 
@@ -94,6 +99,8 @@ class Server {
   const std::filesystem::path dataFolder_;
   const PathMapper mapper_;
   const Settings settings_;
+  const std::chrono::steady_clock::time_point loaded_ = std::chrono::steady_clock::now();
+  std::function<std::string()> census_;
 
   mutable std::mutex mutex_;
   std::map<std::string, BaseStore> stores_;  // by base entry as the settings spell it

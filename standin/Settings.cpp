@@ -153,10 +153,23 @@ class Parser {
       if (!ParseFailureNumber(line.value, settings_.notConnected)) {
         return Fail(line.number, kBadNumber + Quote(line.value));
       }
+    } else if (key == "timing") {
+      return Switch(line, settings_.timing);
+    } else if (key == "census") {
+      return Switch(line, settings_.census);
     } else {
-      return Fail(line.number,
-                  "unknown key \"" + line.key + "\" in [server] (database, not-connected)");
+      return Fail(line.number, "unknown key \"" + line.key +
+                                   "\" in [server] (database, not-connected, timing, census)");
     }
+    return true;
+  }
+
+  bool Switch(const IniLine& line, bool& value) {
+    const std::string word = FoldCase(line.value);
+    if (word != "on" && word != "off") {
+      return Fail(line.number, "expected on or off, found " + Quote(line.value));
+    }
+    value = word == "on";
     return true;
   }
 

@@ -59,6 +59,11 @@ struct FaultRule {
 struct Settings {
   std::string databaseName = "MERIDOXAN";
   ErrorNumber notConnected = kDefaultNotConnected;
+  // Journal lines end with when the call began and how long it took.
+  bool timing = false;
+  // Journal lines end with what the host's census reports (DBA.dll: its live
+  // objects and the process's heap bytes in use).
+  bool census = false;
   std::vector<User> users;
   std::vector<BaseSettings> bases;
   std::vector<FaultRule> faults;

@@ -14,6 +14,7 @@
 #include "standin/IniText.h"
 #include "standin/StandIn.h"
 #include "standin/Text.h"
+#include "standin/com/Census.h"
 #include "standin/com/ComObject.h"
 #include "standin/com/Objects.h"
 #include "standin/com/Registry.h"
@@ -81,6 +82,7 @@ HRESULT LoadServer() {
     ReportLoadError(dllFolder, dataFolder, error);
     return static_cast<HRESULT>(kSettingsInvalid);
   }
+  server->SetCensus(Census);
   g_factory = MakeFactory(std::move(server));
   return S_OK;
 }
@@ -129,6 +131,9 @@ void ObjectCreated() {
 }
 void ObjectDestroyed() {
   --g_objects;
+}
+long LiveObjects() {
+  return g_objects;
 }
 void LockModule(bool lock) {
   if (lock) {

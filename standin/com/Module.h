@@ -15,6 +15,7 @@ HMODULE ThisModule();
 
 void ObjectCreated();
 void ObjectDestroyed();
+long LiveObjects();
 void LockModule(bool lock);
 // No object, no lock, and no server loaded yet.
 bool CanUnload();

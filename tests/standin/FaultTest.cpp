@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <regex>
 
 #include "Sandbox.h"
 #include "standin/DynArray.h"
@@ -210,6 +211,66 @@ times = 1
                 "base A: Execute(command=[\"P\", \"QUI\"], argument=\"\") -> 0 "
                 "answer=[\"D:\\A\"] -- delayed 120 ms",
             }));
+}
+
+// The time a call took, as a timed journal line gives it; -1 when it has none.
+double TookMs(const std::string& line) {
+  const std::regex timing(R"( \[at=(\d+\.\d{6})s took=(\d+\.\d{3})ms\]$)");
+  std::smatch found;
+  return std::regex_search(line, found, timing) ? std::stod(found[2]) : -1;
+}
+
+TEST(Faults, TimedLinesTellHowLongEachCallTookDelaysIncluded) {
+  Sandbox sandbox;
+  auto server = sandbox.Open(std::string("[server]\ntiming = on\n") + kBases + R"(
+[fault]
+call = QUI
+delay = 60
+)");
+  ASSERT_TRUE(server);
+  auto a = Opened(*LoggedIn(*MakeFactory(server), "ADM", ""), "A");
+  ASSERT_TRUE(a);
+  std::shared_ptr<maj::DynArray> answer;
+  ASSERT_EQ(Command(*a, "QUI", answer), maj::kOk);
+
+  const std::vector<std::string> lines = server->Journal();
+  ASSERT_EQ(lines.size(), 4u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_GE(TookMs(lines[i]), 0) << lines[i];
+    EXPECT_LT(TookMs(lines[i]), 60) << lines[i];
+  }
+  EXPECT_GE(TookMs(lines[3]), 60) << lines[3];
+  // The timing comes last, after the notes, and the file has the same lines.
+  EXPECT_TRUE(
+      lines[3].starts_with("base A: Execute(command=[\"P\", \"QUI\"], argument=\"\") -> 0 "
+                           "answer=[\"D:\\A\"] -- delayed 60 ms [at="))
+      << lines[3];
+  EXPECT_EQ(Sandbox::Read(sandbox.Data() / "journal.txt"),
+            lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n" + lines[3] + "\n");
+}
+
+TEST(Faults, TheCensusOfTheHostEndsEachLineWhenAskedFor) {
+  Sandbox sandbox;
+  auto server = sandbox.Open(std::string("[server]\ncensus = on\n") + kBases);
+  ASSERT_TRUE(server);
+  int calls = 0;
+  server->SetCensus([&calls] { return "objects=" + std::to_string(++calls); });
+  auto client = LoggedIn(*MakeFactory(server), "ADM", "");
+  ASSERT_TRUE(client);
+  EXPECT_EQ(server->Journal(),
+            (std::vector<std::string>{
+                "client 1: Create() -> 0 [objects=1]",
+                "client 1: Connect(user=\"ADM\", password=\"\", third=\"\") -> 0 [objects=2]"}));
+
+  // Without census = on, a host's census is not asked for.
+  Sandbox plain;
+  auto quiet = plain.Open(kBases);
+  ASSERT_TRUE(quiet);
+  quiet->SetCensus([&calls] { return "objects=" + std::to_string(++calls); });
+  ASSERT_TRUE(LoggedIn(*MakeFactory(quiet), "ADM", ""));
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(quiet->Journal().back(),
+            "client 1: Connect(user=\"ADM\", password=\"\", third=\"\") -> 0");
 }
 
 }  // namespace

@@ -64,6 +64,20 @@ TEST(Settings, WindowsLineEndsCommentsAndBlanksAreAccepted) {
   EXPECT_TRUE(settings.FindBase("base é"));
 }
 
+TEST(Settings, TimingAndCensusAreOffUnlessTurnedOn) {
+  Settings settings;
+  std::string error;
+  ASSERT_TRUE(ParseSettings("[server]\ndatabase = M\n", "s.txt", settings, error)) << error;
+  EXPECT_FALSE(settings.timing);
+  EXPECT_FALSE(settings.census);
+  ASSERT_TRUE(ParseSettings("[server]\nTiming = ON\ncensus = on\n", "s.txt", settings, error))
+      << error;
+  EXPECT_TRUE(settings.timing);
+  EXPECT_TRUE(settings.census);
+  ASSERT_TRUE(ParseSettings("[server]\ntiming = off\n", "s.txt", settings, error)) << error;
+  EXPECT_FALSE(settings.timing);
+}
+
 TEST(Settings, EachMalformedFileGivesOneErrorWithFileAndLine) {
   const struct {
     const char* text;
@@ -76,7 +90,9 @@ TEST(Settings, EachMalformedFileGivesOneErrorWithFileAndLine) {
       {"[user]\n",
        "s.txt:1: unknown section [user] (expected [server], [users], [base ENTRY] or [fault])"},
       {"[server]\nport = 1\n",
-       "s.txt:2: unknown key \"port\" in [server] (database, not-connected)"},
+       "s.txt:2: unknown key \"port\" in [server] (database, not-connected, timing, census)"},
+      {"[server]\ntiming = yes\n", "s.txt:2: expected on or off, found \"yes\""},
+      {"[server]\ncensus = on\ncensus = off\n", "s.txt:3: \"census\" is given twice"},
       {"[server]\ndatabase =\n", "s.txt:2: the database name is empty"},
       {"[server]\nnot-connected = 0x40019\n",
        "s.txt:2: expected an error number from 0x80000000 to 0xFFFFFFFF (a failure HRESULT), "
