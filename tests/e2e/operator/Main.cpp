@@ -8,6 +8,10 @@
 //   maj-operator type HWND TEXT
 //   maj-operator key HWND KEY [--closes] [--timeout S]
 //   maj-operator press HWND BUTTON [--closes] [--timeout S]
+//   maj-operator counters PID
+//   maj-operator launch EXE --title T [--until T] [--timeout S]
+//   maj-operator time-commands FILE [--timeout S]
+//   maj-operator end PID [--timeout S]
 //
 // Exit status: 0 done; 1 not done in time, or the window did not do what was
 // expected (the reason is printed as "error"); 2 wrong use; 3 the process given
@@ -17,13 +21,18 @@
 #include <shellapi.h>
 
 #include <cwchar>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "connection/com/ComOwners.h"
+#include "platform/win32/Handles.h"
 #include "tests/e2e/operator/Act.h"
+#include "tests/e2e/operator/Counters.h"
 #include "tests/e2e/operator/Inspect.h"
 #include "tests/e2e/operator/Output.h"
+#include "tests/e2e/operator/Timing.h"
 
 namespace {
 
@@ -39,7 +48,11 @@ constexpr wchar_t kUsageText[] =
     L"       maj-operator show HWND\n"
     L"       maj-operator type HWND TEXT\n"
     L"       maj-operator key HWND Enter|Escape|Tab|Alt+X|Close [--closes] [--timeout S]\n"
-    L"       maj-operator press HWND BUTTON [--closes] [--timeout S]";
+    L"       maj-operator press HWND BUTTON [--closes] [--timeout S]\n"
+    L"       maj-operator counters PID\n"
+    L"       maj-operator launch EXE --title T [--until T] [--timeout S]\n"
+    L"       maj-operator time-commands FILE [--timeout S]\n"
+    L"       maj-operator end PID [--timeout S]";
 
 // The process's arguments, freed with it.
 class Arguments {
@@ -61,24 +74,12 @@ class Arguments {
   LPWSTR* argv_;
 };
 
-// An owned kernel handle.
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (h_) CloseHandle(h_);
-  }
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
+using maj::win32::UniqueHandle;
 
 struct Options {
   std::vector<std::wstring> positional;
   op::Criteria criteria;
+  std::optional<std::wstring> until;
   DWORD timeoutMs = 10000;
   bool closes = false;
 };
@@ -107,6 +108,8 @@ bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::
       return false;
     } else if (arg == L"--title") {
       options.criteria.title = args[++i];
+    } else if (arg == L"--until") {
+      options.until = args[++i];
     } else if (arg == L"--class") {
       options.criteria.className = args[++i];
     } else if (arg == L"--pid") {
@@ -159,10 +162,10 @@ int List(const Options& options) {
 }
 
 int Wait(const Options& options) {
-  Handle process(options.criteria.pid != 0
-                     ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                   options.criteria.pid)
-                     : nullptr);
+  const UniqueHandle process(options.criteria.pid != 0
+                                 ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
+                                               FALSE, options.criteria.pid)
+                                 : nullptr);
   if (options.criteria.pid != 0 && !process.Get()) {
     op::PrintField("exited", "unknown");
     return kExited;
@@ -208,6 +211,64 @@ int Outcome(HWND window, const Options& options) {
   return kDone;
 }
 
+int Counters(const std::wstring& pidText) {
+  unsigned long long pid = 0;
+  if (!ParseNumber(pidText, pid)) return Fail("not a process id: " + com::Narrow(pidText));
+  op::Counters counters;
+  std::string error;
+  if (!op::ReadCounters(static_cast<DWORD>(pid), counters, error)) return Fail(error);
+  op::PrintField("pid", std::to_string(pid));
+  op::PrintCounters(counters);
+  return kDone;
+}
+
+// Ends a program that is not needed any more (the bench's reference program).
+int End(const std::wstring& pidText, const Options& options) {
+  unsigned long long pid = 0;
+  if (!ParseNumber(pidText, pid)) return Fail("not a process id: " + com::Narrow(pidText));
+  const UniqueHandle process(
+      OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));
+  if (!process) {
+    op::PrintField("exited", "unknown");
+    return kExited;
+  }
+  if (!TerminateProcess(process.Get(), 1) ||
+      WaitForSingleObject(process.Get(), options.timeoutMs) != WAIT_OBJECT_0) {
+    return Fail("the process did not end");
+  }
+  op::PrintField("state", "ended");
+  return kDone;
+}
+
+std::string Milliseconds(double ms) {
+  std::ostringstream out;
+  out.precision(1);
+  out << std::fixed << ms;
+  return out.str();
+}
+
+int Launch(const std::wstring& exe, const Options& options) {
+  op::LaunchTimes times;
+  std::string error;
+  const bool done =
+      op::Launch(exe, *options.criteria.title, options.until, options.timeoutMs, times, error);
+  if (times.pid != 0) op::PrintField("pid", std::to_string(times.pid));
+  if (!done) return Fail(error);
+  op::PrintField("window", op::Hex(reinterpret_cast<ULONG_PTR>(times.window)));
+  op::PrintField("shown-ms", Milliseconds(times.shownMs));
+  op::PrintField("painted-ms", Milliseconds(times.paintedMs));
+  if (options.until) {
+    op::PrintField("until-window", op::Hex(reinterpret_cast<ULONG_PTR>(times.until)));
+    op::PrintField("until-ms", Milliseconds(times.untilMs));
+  }
+  return kDone;
+}
+
+int TimeCommands(const std::wstring& file, const Options& options) {
+  std::string error;
+  return op::TimeCommands(file, options.timeoutMs, error) ? kDone : Fail(error);
+}
+
 int Run(const std::vector<std::wstring>& args) {
   if (args.empty()) return op::PrintError(com::Narrow(kUsageText)), kUsage;
   Options options;
@@ -218,17 +279,22 @@ int Run(const std::vector<std::wstring>& args) {
     return kUsage;
   }
   const std::wstring& command = args[0];
-  const std::size_t needed = command == L"list" || command == L"wait" ? 0
-                             : command == L"show"                     ? 1
-                                                                      : 2;
-  const bool known = command == L"list" || command == L"wait" || command == L"show" ||
-                     command == L"type" || command == L"key" || command == L"press";
-  if (!known || options.positional.size() != needed) {
+  const bool single = command == L"show" || command == L"counters" || command == L"launch" ||
+                      command == L"time-commands" || command == L"end";
+  const std::size_t needed = command == L"list" || command == L"wait" ? 0 : single ? 1 : 2;
+  const bool known = single || command == L"list" || command == L"wait" || command == L"type" ||
+                     command == L"key" || command == L"press";
+  if (!known || options.positional.size() != needed ||
+      (command == L"launch" && !options.criteria.title)) {
     op::PrintError(com::Narrow(kUsageText));
     return kUsage;
   }
   if (command == L"list") return List(options);
   if (command == L"wait") return Wait(options);
+  if (command == L"counters") return Counters(options.positional[0]);
+  if (command == L"launch") return Launch(options.positional[0], options);
+  if (command == L"time-commands") return TimeCommands(options.positional[0], options);
+  if (command == L"end") return End(options.positional[0], options);
 
   HWND window = nullptr;
   if (!ParseWindow(options.positional[0], window, error)) return Fail(error);

@@ -1,0 +1,36 @@
+// Timings taken from inside Wine, where a script's own clock would add the
+// start of a helper process to every figure.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace op {
+
+struct LaunchTimes {
+  DWORD pid = 0;
+  HWND window = nullptr;  // the window awaited
+  double shownMs = 0;     // from CreateProcessW until it is visible
+  double paintedMs = 0;   // ... until it and its controls have nothing left to paint
+  HWND until = nullptr;   // the later window awaited, if any
+  double untilMs = 0;     // from CreateProcessW until it is visible
+};
+
+// Starts the program (its folder as the working folder, the show state left
+// to it, no console, as from the desktop) and times its window titled
+// `title`, then the window titled `until`.
+// The program is left running. False with `error` when it ends first or a
+// window does not come within `timeoutMs`.
+bool Launch(const std::wstring& exe, const std::wstring& title,
+            const std::optional<std::wstring>& until, DWORD timeoutMs, LaunchTimes& times,
+            std::string& error);
+
+// Runs each line of the UTF-8 file as a command line, one after the other,
+// started minimised from a process without a console as the program starts
+// its copies, and prints how long each took from CreateProcessW to its end,
+// with its exit code. This process has no console afterwards.
+bool TimeCommands(const std::wstring& file, DWORD timeoutMs, std::string& error);
+
+}  // namespace op
