@@ -145,6 +145,16 @@ def parse(output):
     return (window if window.fields else None), loose
 
 
+def fields(output):
+    """Every "key<TAB>value" line of the output, unescaped."""
+    found = {}
+    for line in output.replace("\r", "").split("\n"):
+        key, tab, value = line.partition("\t")
+        if tab:
+            found[key] = unescape(value)
+    return found
+
+
 def parse_windows(output):
     """The windows of a `list` answer (blocks separated by an empty line)."""
     blocks = output.replace("\r", "").split("\n\n")
@@ -212,6 +222,20 @@ class Operator:
 
     def press(self, hwnd, button, closes=False, timeout=10.0):
         return self.run("press", hwnd, button, *(["--closes"] if closes else []), timeout=timeout)
+
+    def figures(self, *args, timeout=10.0):
+        """A step that prints figures ("key<TAB>value" lines): they as a dict."""
+        answer = self.run(*args, timeout=timeout)
+        if answer.status != 0:
+            raise OperatorError("maj-operator %s: %s" % (args[0], answer.fields.get("error", "failed")))
+        return fields(answer.raw)
+
+    def counters(self, pid):
+        """What the process holds: handles, gdi, user, peak-working-set,
+        working-set, private (numbers), and where each count came from
+        ("<figure>-source")."""
+        found = self.figures("counters", pid)
+        return {k: (v if k.endswith("-source") else int(v)) for k, v in found.items()}
 
     def list(self, pid=None):
         """Every visible top-level window (of that process)."""

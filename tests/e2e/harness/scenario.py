@@ -174,11 +174,14 @@ class Scenario:
             raise Failure("the main window was gone %s" % when)
         self.expect("the main window enabled %s" % when, expected, shown.enabled)
 
-    def message_box(self, text, icon, shot=None, timeout=30):
+    def message_box(self, text, icon, shot=None, timeout=30, while_shown=None):
         """The next window is the message box with exactly this text and icon;
-        the operator presses OK."""
+        the operator presses OK. `while_shown(window)` runs before that, while
+        the program waits in the box."""
         w = self.next_window("the message box «%s»" % visible(text.split("\r")[0]), timeout)
         self.require_title(w, BOX_TITLE, "a message box «%s»" % BOX_TITLE)
+        if while_shown:
+            while_shown(w)
         if shot:
             self.screenshot(w, shot)
         self.expect("the message box's text", text, w.message)

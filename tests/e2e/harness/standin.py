@@ -17,6 +17,9 @@ class StandIn:
         self.users = [("ADM", "")]
         self.bases = []
         self.faults = []
+        # Journal lines that end with the call's timing / the DLL's census.
+        self.timing = False
+        self.census = False
 
     def user(self, name, password):
         self.users.append((name, password))
@@ -38,7 +41,10 @@ class StandIn:
                                 times=times))
 
     def settings_text(self):
-        out = ["[server]", "database = MERIDOXAN", "", "[users]"]
+        out = ["[server]", "database = MERIDOXAN"]
+        out += ["timing = on"] if self.timing else []
+        out += ["census = on"] if self.census else []
+        out += ["", "[users]"]
         out += [("%s = %s" % (name, password)).rstrip() for name, password in self.users]
         for b in self.bases:
             out += ["", "[base %s]" % b["entry"], "directory = %s" % b["directory"],

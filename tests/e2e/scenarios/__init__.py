@@ -8,3 +8,4 @@ from . import login  # noqa: F401
 from . import paths  # noqa: F401
 from . import package  # noqa: F401
 from . import version  # noqa: F401
+from . import resources  # noqa: F401
