@@ -9,10 +9,10 @@ import os
 import sys
 from pathlib import Path
 
-from .operator import Operator, OperatorError
+from .operator import Operator
 from .scenario import Failure, Scenario
 from .standin import DATA, StandIn
-from .suite import OPERATOR_FOLDER, Suite, SuiteError
+from .suite import OPERATOR_FOLDER, Suite, run_tool
 from .texts import visible
 from .world import SHARE, World
 
@@ -80,7 +80,8 @@ def main(argv):
     source = Path(__file__).resolve().parents[3]
     suite = Suite(source, Path(argv[1]).resolve(), build_it=False, home_name="demo", tag="demo")
     display = os.environ.get("DISPLAY") or None
-    try:
+
+    def run():
         suite.check_tools()
         suite.find_artifacts({"program", "dll", "operator"})
         suite.prepare(display=display)
@@ -107,14 +108,8 @@ def main(argv):
                 for shot in shots:
                     print("      %s" % shot)
         return 0
-    except (SuiteError, Failure, OperatorError) as error:
-        say("failed: %s" % error)
-        return 1
-    except KeyboardInterrupt:
-        say("interrupted")
-        return 130
-    finally:
-        suite.close()
+
+    return run_tool(suite, say, run)
 
 
 if __name__ == "__main__":

@@ -201,6 +201,21 @@ class Suite:
         return ([fatal] if fatal else []) + s.problems
 
 
+def run_tool(suite, say, body):
+    """Runs a tool built on the suite (the demo, the bench): its exit status,
+    a failure said in one line, Ctrl-C honoured, nothing left running."""
+    try:
+        return body()
+    except (SuiteError, Failure, OperatorError) as error:
+        say("failed: %s" % error)
+        return 1
+    except KeyboardInterrupt:
+        say("interrupted")
+        return 130
+    finally:
+        suite.close()
+
+
 def stop_wineserver(env):
     """Ends every Wine process of the prefix and waits until its server is gone."""
     try:
