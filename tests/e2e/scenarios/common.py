@@ -72,6 +72,16 @@ def upgrade(client, entry, directory, app=APP):
         check(entry, app, directory) + ["client %d: Disconnect() -> 0" % client] + login(client + 1)
 
 
+def numbered_bases(s, count):
+    """The program with PACKAGE in APP, and the bases BASE01, BASE02... known
+    to the stand-in, each in D:\\BASES\\<entry>; their entries."""
+    entries = ["BASE%02d" % n for n in range(1, count + 1)]
+    s.install(APP, PACKAGE)
+    for entry in entries:
+        s.base(entry, "D:\\BASES\\" + entry)
+    return entries
+
+
 def run_one_base(s, entry="BASE1", directory=r"D:\BASES\BASE1", app=APP, package=None,
                  upgraded=True, before_start=None, **base):
     """The program in `app` with `package` runs over one base listed alone; the

@@ -15,7 +15,7 @@ import re
 
 from harness.scenario import INFORMATION, scenario
 
-from .common import APP, PACKAGE, summary
+from .common import numbered_bases, summary
 
 CENSUS = re.compile(r" \[objects=(\d+) heap=(\d+) other-heaps=(\d+)\]$")
 
@@ -54,10 +54,7 @@ def measured_run(s, entries):
 
 @scenario("1 base, then 30: same handles, GDI and USER objects, COM objects; memory bounded")
 def resources_per_base(s):
-    entries = ["BASE%02d" % n for n in range(1, 31)]
-    s.install(APP, PACKAGE)
-    for entry in entries:
-        s.base(entry, "D:\\BASES\\" + entry)
+    entries = numbered_bases(s, 30)
     s.standin.census = True
     one = measured_run(s, entries[:1])
     thirty = measured_run(s, entries)

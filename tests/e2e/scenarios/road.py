@@ -4,8 +4,8 @@ file decides."""
 from harness.scenario import CRITICAL, INFORMATION, scenario
 from harness.texts import lines
 
-from .common import (APP, EXIT_A, PACKAGE, check, lancemajcd, login, open_base, prompt, qui,
-                     summary, upgrade)
+from .common import (APP, EXIT_A, PACKAGE, check, lancemajcd, login, numbered_bases, open_base,
+                     prompt, qui, summary, upgrade)
 
 
 @scenario("one base from start to end, the normal road")
@@ -52,10 +52,7 @@ def three_bases_middle_fails(s):
 
 @scenario("30 bases and a 31st line: 30 processed, then the summary")
 def thirty_bases(s):
-    entries = ["BASE%02d" % n for n in range(1, 32)]
-    s.install(APP, PACKAGE)
-    for entry in entries:
-        s.base(entry, "D:\\BASES\\" + entry)
+    entries = numbered_bases(s, 31)
     s.base_list("".join(e + "\r\n" for e in entries))
     s.start()
     s.shoot_main("main-window")
