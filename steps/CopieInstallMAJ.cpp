@@ -51,12 +51,14 @@ ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
   if (const ErrorNumber err = platform.StartProcess(commandLine, kShowMinimized, process)) {
     return err;
   }
+  // The process is asked after each pause rather than before it: one that has
+  // ended is then noticed without a further idle pause. When it cannot be
+  // asked, the wait ends after this pass.
   bool ended = false;
   do {
-    // When the process cannot be asked, the wait ends after this pass.
-    if (process->HasEnded(ended) != kOk) ended = true;
     platform.DoEvents();
     platform.Sleep(kPollMilliseconds);
+    if (process->HasEnded(ended) != kOk) ended = true;
   } while (!ended);
   return kOk;
 }
