@@ -43,8 +43,7 @@ struct ICClient : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE Connect(BSTR* user, BSTR* password, BSTR* third,
                                             VARIANT_BOOL* result) = 0;
   virtual HRESULT STDMETHODCALLTYPE Disconnect(VARIANT* result) = 0;
-  virtual HRESULT STDMETHODCALLTYPE OpenDatabase(BSTR* name, BSTR* entry,
-                                                 IDispatch** database) = 0;
+  virtual HRESULT STDMETHODCALLTYPE OpenDatabase(BSTR* name, BSTR* entry, IDispatch** database) = 0;
 };
 
 struct IDatabase : public IDispatch {
