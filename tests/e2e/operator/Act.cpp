@@ -4,7 +4,7 @@
 #include <string>
 
 #include "connection/com/ComOwners.h"
-#include "tests/e2e/operator/Inspect.h"
+#include "tests/e2e/operator/Look.h"
 
 namespace op {
 

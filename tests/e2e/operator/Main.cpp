@@ -30,7 +30,7 @@
 #include "platform/win32/Handles.h"
 #include "tests/e2e/operator/Act.h"
 #include "tests/e2e/operator/Counters.h"
-#include "tests/e2e/operator/Inspect.h"
+#include "tests/e2e/operator/Look.h"
 #include "tests/e2e/operator/Output.h"
 #include "tests/e2e/operator/Timing.h"
 

@@ -7,7 +7,7 @@
 
 #include "connection/com/ComOwners.h"
 #include "platform/win32/Handles.h"
-#include "tests/e2e/operator/Inspect.h"
+#include "tests/e2e/operator/Look.h"
 #include "tests/e2e/operator/Output.h"
 
 namespace op {

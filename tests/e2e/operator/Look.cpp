@@ -1,4 +1,4 @@
-#include "tests/e2e/operator/Inspect.h"
+#include "tests/e2e/operator/Look.h"
 
 #include <algorithm>
 
