@@ -170,6 +170,19 @@ class Operator:
         self.log = log
 
     def run(self, *args, timeout=10.0):
+        # The helper prints a line with every answer, a failure included. No
+        # answer at all means Wine did not run it (seen once in a fresh prefix:
+        # status 1 after 20 ms): nothing was done, so it is started again.
+        for attempt in range(3):
+            answer = self.run_once(args, timeout)
+            if answer.status != 1 or answer.raw.strip():
+                return answer
+            if self.log:
+                self.log.write("(the helper gave no answer: started again)\n")
+            time.sleep(0.5)
+        raise OperatorError("maj-operator %s: Wine did not run it" % " ".join(map(str, args)))
+
+    def run_once(self, args, timeout):
         argv = ["wine", self.exe] + [str(a) for a in args]
         if "--timeout" not in args and args and args[0] in ("wait", "key", "press"):
             argv += ["--timeout", "%g" % timeout]
