@@ -23,6 +23,7 @@ import shutil
 import subprocess
 import time
 
+from . import standin as standin_module
 from .operator import OperatorError
 from .texts import bytes_shown, difference, list_difference, visible
 from .world import SHARE
@@ -375,6 +376,22 @@ class Scenario:
             actual = [line.split(" -- ")[0] for line in actual]
         self.expect("the stand-in's journal" + (" (%s)" % ", ".join(calls) if calls else ""),
                     expected, actual)
+
+    def check_secret_kept(self, secret):
+        """No file the run could write holds `secret` (in the ANSI, UTF-8 or
+        UTF-16 form): the shares and drives, the program's folder, the
+        stand-in's folder and journal, the prefix's registry. The stand-in's
+        settings, where the user list keeps it, are the one exception."""
+        forms = {secret.encode("cp1252"), secret.encode("utf-8"), secret.encode("utf-16-le")}
+        settings = self.world.host(standin_module.DATA + r"\settings.txt")
+        folders = [self.world.root, self.world.host(self.app_folder),
+                   self.world.host(standin_module.FOLDER)]
+        files = [p for folder in folders if folder.is_dir() for p in folder.rglob("*")]
+        files += list(self.world.prefix.glob("*.reg"))
+        holding = sorted(str(p) for p in files
+                         if p.is_file() and p != settings
+                         and any(form in p.read_bytes() for form in forms))
+        self.expect("the files holding the password", [], holding)
 
 
 def windows_shown(operator, pid, what):

@@ -34,6 +34,8 @@ def login_after_refusal(s):
                      CONNECT % (4, "SUPPORT", '"***"', "0"), open_base(4, "BASE2"),
                      CONNECT % (5, "SUPPORT", '"***"', "0")],
                     calls=["Connect", "OpenDatabase"])
+    s.check_secret_kept("s3cret")
+    s.check_secret_kept("faux")
 
 
 @scenario("first base refused 0x80040019: title-bar close retries, Escape ends (exit C)")
