@@ -116,7 +116,11 @@ def xcopy_alone(s):
     s.world.write(COMMANDS, "\r\n".join(commands) + "\r\n")
     answer = s.op.run("time-commands", COMMANDS, "--timeout", 60, timeout=1800)
     if answer.status != 0:
-        raise Failure("timing xcopy alone failed: %s" % answer.fields.get("error"))
+        error = answer.fields.get("error") or ""
+        # Wine now and then fails to start a process at all: the same incident
+        # as in the program's own runs, so the run is replaced, not the bench ended.
+        failure = RunFailed if error.startswith("cannot start") else Failure
+        raise failure("timing xcopy alone failed: %s" % error)
     times = [float(part[3:]) for line in answer.raw.replace("\r", "").split("\n")
              if line.startswith("run\t") for part in line.split("\t") if part.startswith("ms=")]
     if len(times) != len(commands):
@@ -151,10 +155,7 @@ def measure(suite, log, number):
     rounded = sum(math.ceil(ms / POLL_MS) * POLL_MS for ms in copies)
     run.update(xcopy=sum(copies), xcopy_median=statistics.median(copies), rounded=rounded,
                floor=rounded + run["calls"])
-    # The wait as specified pauses once more after it has seen the end.
-    run["loop_floor"] = run["floor"] + POLL_MS * len(copies)
     run["ratio"] = run["total"] / run["floor"]
-    run["loop_ratio"] = run["total"] / run["loop_floor"]
     run["overhead"] = (run["total"] - run["copying"] - run["calls"]) / len(BASES)
     run["fixed"] = run["total"] - run["span"]
     run["loop_overhead"] = (run["span"] - run["copying"] - run["calls"]) / len(BASES)
@@ -209,11 +210,6 @@ def report(runs, exe_size, failed):
          % runs[0]["calls_count"]),
         ("ratio total / floor", "%.3f" % figure("ratio"), each("ratio", "%.3f"),
          verdict(figure("ratio"), TARGETS["ratio"], lambda v: "%.3f" % v)),
-        ("  floor of the specified wait", seconds(figure("loop_floor")),
-         each("loop_floor", "%.0f"),
-         "the same plus the %d ms pause the wait makes after it has seen the end" % POLL_MS),
-        ("  ratio total / that floor", "%.3f" % figure("loop_ratio"), each("loop_ratio", "%.3f"),
-         "what the implementation adds to its own algorithm"),
         ("own overhead per base", millis(figure("overhead")), each("overhead", "%.1f"),
          verdict(figure("overhead"), TARGETS["overhead"], millis)),
         ("  waits (copy phases)", seconds(figure("copying")), each("copying", "%.0f"),
@@ -224,7 +220,7 @@ def report(runs, exe_size, failed):
          each("loop_overhead", "%.1f"), "the rest, from the first call to the last, per base"),
         ("  beyond the floor, a copy", millis(figure("copy_overhead")),
          each("copy_overhead", "%.1f"),
-         "the pause after the end, listing the package, CreateProcessW before the first poll"),
+         "listing the package, the message pump and the polls, beyond the rounded xcopy time"),
         ("peak working set", mib(figure("peak")), each("peak", "%.2f", 2 ** 20),
          verdict(figure("peak"), TARGETS["peak"], mib)),
         ("  a minimal window program", mib(figure("ref_peak")), each("ref_peak", "%.2f", 2 ** 20),
