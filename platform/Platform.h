@@ -76,6 +76,8 @@ class Platform {
   [[nodiscard]] virtual ErrorNumber StartProcess(const std::string& commandLine, int showState,
                                                  std::unique_ptr<Process>& process) = 0;
   virtual void Sleep(std::uint32_t milliseconds) = 0;
+  // A clock that only moves forward, in milliseconds from an arbitrary origin.
+  virtual std::uint64_t Milliseconds() = 0;
 
   // Files and folders.
   // Whether an entry of that name exists, as a folder or as a plain file.

@@ -134,6 +134,32 @@ TEST(ShellAndWaitTest, PollsEvery100msAndPumpsMessagesBetweenPolls) {
   EXPECT_EQ(platform.calls, (Calls{"StartProcess(nothing)"}));
 }
 
+TEST(ShellAndWaitTest, PollsKeepTheirBeatFromTheStartOfTheCommand) {
+  // Starting the command and pumping the messages take time: the pauses make
+  // up for it, so the polls fall 100, 200 and 300 ms after the start.
+  test::TestPlatform platform;
+  platform.clock = 5000;
+  platform.startProcessCost = 30;
+  platform.doEventsCost = 2;
+  platform.pollsBeforeEnd = 2;
+  ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
+  EXPECT_EQ(platform.calls,
+            (Calls{"StartProcess(cmd)", "DoEvents", "Sleep(68)", "HasEnded(no)", "DoEvents",
+                   "Sleep(98)", "HasEnded(no)", "DoEvents", "Sleep(98)", "HasEnded(yes)"}));
+  EXPECT_EQ(platform.clock, 5300u);
+
+  // A pass that falls behind its beat (a long repaint) still pauses a whole
+  // 100 ms: the wait never spins.
+  platform.calls.clear();
+  platform.clock = 0;
+  platform.startProcessCost = 0;
+  platform.doEventsCost = 250;
+  platform.pollsBeforeEnd = 1;
+  ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
+  EXPECT_EQ(platform.calls, (Calls{"StartProcess(cmd)", "DoEvents", "Sleep(100)", "HasEnded(no)",
+                                   "DoEvents", "Sleep(100)", "HasEnded(yes)"}));
+}
+
 TEST_F(CopyTest, AnXcopyThatCopiesNothingGoesUnnoticedAndTheNextFileFollows) {
   Package({"A.DAT", "B.DAT"});
   platform.MakeFolder(R"(D:\B)");

@@ -49,6 +49,7 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber StartProcess(const std::string& commandLine, int showState,
                                          std::unique_ptr<Process>& process) override;
   void Sleep(std::uint32_t milliseconds) override;
+  std::uint64_t Milliseconds() override;
 
   // Files and folders (Files.cpp).
   [[nodiscard]] ErrorNumber FindEntry(const std::string& path, bool& found) override;

@@ -270,6 +270,7 @@ ErrorNumber TestPlatform::UnloadMainWindow() {
 
 void TestPlatform::DoEvents() {
   calls.push_back("DoEvents");
+  clock += doEventsCost;
 }
 
 ErrorNumber TestPlatform::MsgBox(const std::string& text, int style, const std::string& title) {
@@ -323,6 +324,7 @@ ErrorNumber TestPlatform::CreateFileSystemObject(std::shared_ptr<FileSystemObjec
 
 ErrorNumber TestPlatform::StartProcess(const std::string& commandLine, int showState,
                                        std::unique_ptr<Process>& process) {
+  clock += startProcessCost;
   if (const ErrorNumber err = Call("StartProcess", commandLine)) return err;
   if (showState != kShowMinimized) unexpected.push_back("a process not started minimised");
   if (runningProcesses != 0) unexpected.push_back("two processes at once: " + commandLine);
@@ -347,6 +349,7 @@ void TestPlatform::RunXcopy(const std::string& commandLine) {
 
 void TestPlatform::Sleep(std::uint32_t milliseconds) {
   calls.push_back("Sleep(" + std::to_string(milliseconds) + ")");
+  clock += milliseconds;
 }
 
 ErrorNumber TestPlatform::FindEntry(const std::string& path, bool& found) {

@@ -80,6 +80,10 @@ class TestPlatform : public Platform {
   std::string loginName = "operateur";
   bool loginNameFails = false;
   int pollsBeforeEnd = 1;  // how many times HasEnded answers "not yet"
+  // Time: it moves only by what Sleep waits and by these costs.
+  std::uint64_t clock = 0;
+  std::uint64_t startProcessCost = 0;
+  std::uint64_t doEventsCost = 0;
 
   // What was seen.
   std::vector<std::string> calls;
@@ -107,6 +111,7 @@ class TestPlatform : public Platform {
   ErrorNumber StartProcess(const std::string& commandLine, int showState,
                            std::unique_ptr<Process>& process) override;
   void Sleep(std::uint32_t milliseconds) override;
+  std::uint64_t Milliseconds() override { return clock; }
   ErrorNumber FindEntry(const std::string& path, bool& found) override;
   ErrorNumber CreateFolder(const std::string& path) override;
   ErrorNumber OpenForInput(const std::string& path, std::unique_ptr<ByteSource>& file) override;

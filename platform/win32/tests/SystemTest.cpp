@@ -99,6 +99,17 @@ TEST(Processes, AProcessEndingWith259IsSeenAsEnded) {
   EXPECT_TRUE(ended);
 }
 
+TEST(Processes, TheClockMovesByWhatASleepWaits) {
+  // The wait's beat relies on it: milliseconds, forward only, close to real time.
+  Win32Platform platform;
+  const std::uint64_t before = platform.Milliseconds();
+  platform.Sleep(120);
+  const std::uint64_t after = platform.Milliseconds();
+  EXPECT_GE(after - before, 110u);
+  EXPECT_LT(after - before, 1000u);
+  EXPECT_GE(platform.Milliseconds(), after);
+}
+
 TEST(Processes, ARunningProcessIsNotEndedAndABadCommandFails) {
   Win32Platform platform;
   wchar_t self[MAX_PATH];
