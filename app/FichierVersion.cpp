@@ -8,20 +8,19 @@
 namespace maj {
 namespace {
 
-// Every line of the file, each behind a line end. Stops at a failing read.
-std::string GatherLines(RunState& state, Platform& platform, TextInput& file) {
-  std::string gathered;
+// Every line of the file, each behind a line end. Ends at a failing read.
+ErrorNumber GatherLines(Platform& platform, TextInput& file, std::string& gathered) {
   std::uint64_t length = 0;
-  if (Failed(state.Err, platform.FileLength(kVersionFilePath, length)) || length == 0) {
-    return gathered;
-  }
+  if (const ErrorNumber err = platform.FileLength(kVersionFilePath, length)) return err;
+  if (length == 0) return kOk;
   bool atEnd = false;
   do {
     std::string line;
-    if (Failed(state.Err, file.LineInput(line))) break;
+    if (const ErrorNumber err = file.LineInput(line)) return err;
     gathered += kLineEnd + line;
-  } while (!Failed(state.Err, file.Eof(atEnd)) && !atEnd);
-  return gathered;
+    if (const ErrorNumber err = file.Eof(atEnd)) return err;
+  } while (!atEnd);
+  return kOk;
 }
 
 }  // namespace
@@ -38,31 +37,29 @@ ErrorNumber ControleRepertoire(Platform& platform, const std::string& folder, Bo
   return kOk;
 }
 
-Boolean ControleFichier(RunState& state, Platform& platform, const std::string& file) {
-  state.Err = kOk;
+Boolean ControleFichier(Platform& platform, const std::string& file) {
   {
     TextInput probe;
-    Absorb(state.Err, probe.Open(platform, file));
+    if (probe.Open(platform, file) == kOk) return True;
   }
-  if (state.Err == kOk) return True;
-  Absorb(state.Err, platform.OpenForAppend(file));
-  state.Err = kOk;
+  // Whether the file could be created shows at the next open, which reports it.
+  Unheeded(platform.OpenForAppend(file));
   return False;
 }
 
-void VersionFileStep(RunState& state, Platform& platform) {
+ErrorNumber VersionFileStep(Platform& platform) {
   Boolean existed = False;
-  Absorb(state.Err, ControleRepertoire(platform, kVersionFolder, existed));
-  ControleFichier(state, platform, kVersionFilePath);
+  // A folder that cannot be made leaves the file missing: its open below fails.
+  Unheeded(ControleRepertoire(platform, kVersionFolder, existed));
+  ControleFichier(platform, kVersionFilePath);
   std::string gathered;
   {
     TextInput file;
-    if (!Failed(state.Err, file.Open(platform, kVersionFilePath))) {
-      gathered = GatherLines(state, platform, file);
-    }
+    if (const ErrorNumber err = file.Open(platform, kVersionFilePath)) return err;
+    // Anything that failed since the file was ensured leaves it untouched.
+    if (const ErrorNumber err = GatherLines(platform, file, gathered)) return err;
   }
-  if (state.Err != kOk) return;  // something failed since the file was ensured
-  Absorb(state.Err, platform.RewriteFile(kVersionFilePath, platform.ToAnsi(gathered + kLineEnd)));
+  return platform.RewriteFile(kVersionFilePath, platform.ToAnsi(gathered + kLineEnd));
 }
 
 }  // namespace maj

@@ -18,11 +18,11 @@ inline constexpr const char* kVersionFilePath = R"(\\127.0.0.1\UNIDATA\MERIDOXAN
                                              Boolean& existed);
 
 // True when the file could be opened for reading; otherwise creates it empty
-// when it is missing and answers false. Absorbs its own failures.
-Boolean ControleFichier(RunState& state, Platform& platform, const std::string& file);
+// when it is missing and answers false. Its failures stay inside.
+Boolean ControleFichier(Platform& platform, const std::string& file);
 
 // Ensures the folder and the file, then rewrites the file as an empty line
 // followed by the lines it held. The file is left untouched when anything fails.
-void VersionFileStep(RunState& state, Platform& platform);
+[[nodiscard]] ErrorNumber VersionFileStep(Platform& platform);
 
 }  // namespace maj

@@ -19,36 +19,36 @@ namespace {
 inline constexpr const char* kDatabaseName = "MERIDOXAN";
 inline constexpr std::int16_t kPastLastBase = kMaxBases + 1;
 
-void Pointer(RunState& state, Platform& platform, bool busy) {
-  Absorb(state.Err, platform.SetBusyPointer(busy));
+// The pointer, the window's state and the boxes are for the operator: the
+// run goes on whether they could be shown or not.
+void Pointer(Platform& platform, bool busy) {
+  Unheeded(platform.SetBusyPointer(busy));
 }
 
-void MainWindow(RunState& state, Platform& platform, bool enabled) {
-  Absorb(state.Err, platform.EnableMainWindow(enabled));
+void MainWindow(Platform& platform, bool enabled) {
+  Unheeded(platform.EnableMainWindow(enabled));
 }
 
-void Critical(RunState& state, Platform& platform, const std::string& text) {
-  Absorb(state.Err, platform.MsgBox(text, kMsgBoxCritical, kMessageTitle));
+void Critical(Platform& platform, const std::string& text) {
+  Unheeded(platform.MsgBox(text, BoxIcon::Critical, kMessageTitle));
 }
 
 // Every way out of the run ends here: the connection is closed, then the
 // window is unloaded, which ends the program.
 void CloseRun(RunState& state, Platform& platform) {
   Desinitialisation(state);
-  Absorb(state.Err, platform.UnloadMainWindow());
+  // The program ends either way.
+  Unheeded(platform.UnloadMainWindow());
 }
 
 // Opens entry `counter`; a refusal leaves MyDatabase as it was.
-void OpenBase(RunState& state, std::int16_t counter) {
-  if (!state.MyClient) {
-    state.Err = kErrObjectRequired;
-    return;
-  }
+ErrorNumber OpenBase(RunState& state, std::int16_t counter) {
+  if (!state.MyClient) return kErrObjectRequired;
   std::shared_ptr<Database> database;
-  if (!Failed(state.Err,
-              state.MyClient->OpenDatabase(kDatabaseName, state.Base(counter), database))) {
-    state.MyDatabase = database;
-  }
+  const ErrorNumber err =
+      state.MyClient->OpenDatabase(kDatabaseName, state.Base(counter), database);
+  if (err == kOk) state.MyDatabase = database;
+  return err;
 }
 
 // The first base refused the administrator: the operator logs in through the
@@ -57,42 +57,40 @@ bool LoginBranch(RunState& state, Platform& platform, DbaFactory& dba, std::int1
   state.G_Utilisateur = GetUser(platform);
   state.G_Annuler = False;
   platform.DoEvents();
-  Pointer(state, platform, false);
-  MainWindow(state, platform, true);
+  Pointer(platform, false);
+  MainWindow(platform, true);
   while (state.Err != kOk) {
-    state.Err = kOk;
+    state.Err = kOk;  // each attempt is judged on its own login and open
     Frm_Connexion dialog(state);
     // A dialog that cannot be shown cannot be answered either: it counts as a
     // cancel rather than a login retried forever without the operator.
     if (Failed(state.Err, platform.ShowModal(dialog)) || state.G_Annuler == True) return false;
     Initialisation2(state, dba);
-    OpenBase(state, counter);
+    Absorb(state.Err, OpenBase(state, counter));
   }
   return true;
 }
 
 void ExitNoDirectory(RunState& state, Platform& platform) {
-  Critical(state, platform,
+  Critical(platform,
            "PB DANS LA RECUPERATION DU CHEMIN DE LA BASE DE DONNEES. MERCI D'APPELER MERIDOXAN");
   platform.DoEvents();
-  Pointer(state, platform, false);
-  MainWindow(state, platform, true);
+  Pointer(platform, false);
+  MainWindow(platform, true);
   CloseRun(state, platform);
 }
 
 void ExitOpenRefused(RunState& state, Platform& platform, const std::string& entry) {
-  Critical(state, platform,
-           "Problème dans l'ouverture de la Base de données : " + entry + kLineEnd +
-               "Merci de contacter MERIDOXAN");
-  state.Err = kOk;
+  Critical(platform, "Problème dans l'ouverture de la Base de données : " + entry + kLineEnd +
+                         "Merci de contacter MERIDOXAN");
   platform.DoEvents();
-  Pointer(state, platform, false);
-  MainWindow(state, platform, true);
+  Pointer(platform, false);
+  MainWindow(platform, true);
   CloseRun(state, platform);
 }
 
 void ExitLoginCancelled(RunState& state, Platform& platform) {
-  Critical(state, platform, "Les bases de données n'ont pas été mise a jour.");
+  Critical(platform, "Les bases de données n'ont pas été mise a jour.");
   CloseRun(state, platform);
 }
 
@@ -100,31 +98,48 @@ void ExitLoginCancelled(RunState& state, Platform& platform) {
 // reconnected afresh.
 void ReleaseBase(RunState& state, DbaFactory& dba) {
   state.MyDatabase.reset();
-  if (!state.MyClient) {
-    state.Err = kErrObjectRequired;
-  } else {
-    Absorb(state.Err, state.MyClient->Disconnect());
-  }
+  // A client that cannot disconnect is replaced by the reconnection all the same.
+  if (state.MyClient) Unheeded(state.MyClient->Disconnect());
   Initialisation2(state, dba);
+}
+
+// One base after it opened: its directory, the copy, the server's upgrade and
+// the check. False when no directory was obtained, which ends the run.
+bool UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rapport,
+                 std::int16_t counter) {
+  if (!ResolveBasePath(state, platform, counter)) return false;
+  // The base's outcome is G_MajOk alone: a copy or a command that failed shows
+  // as a base without the new version record.
+  Unheeded(CopieInstallMAJ(state, platform, state.W_CheminBase));
+  Unheeded(ExecutionMAJ(state, platform, dba));
+  Unheeded(GestionMAJ(state));
+  // A line that cannot be recorded is missing from the summary, nothing more.
+  Unheeded(RecordOutcome(state.G_MajOk, rapport, counter, state.Base(counter)));
+  return true;
+}
+
+// The outcome lists, the file-system object, the first login and the base
+// list. Whatever fails here shows later, base by base.
+void SetUp(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rapport) {
+  Unheeded(dba.CreateDynArray(rapport.W_BasesMaj));
+  Unheeded(dba.CreateDynArray(rapport.W_BasesNonMaj));
+  Unheeded(platform.CreateFileSystemObject(state.G_Fso));
+  Pointer(platform, true);
+  MainWindow(platform, false);
+  Initialisation(state, dba);
+  Unheeded(dba.CreateDynArray(state.W_Params));
+  Unheeded(Recup_Base(state, platform));
 }
 
 }  // namespace
 
 void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
   Rapport rapport;
-  Absorb(state.Err, dba.CreateDynArray(rapport.W_BasesMaj));
-  Absorb(state.Err, dba.CreateDynArray(rapport.W_BasesNonMaj));
-  Absorb(state.Err, platform.CreateFileSystemObject(state.G_Fso));
-  Pointer(state, platform, true);
-  MainWindow(state, platform, false);
-  Initialisation(state, dba);
-  Absorb(state.Err, dba.CreateDynArray(state.W_Params));
-  Absorb(state.Err, Recup_Base(state, platform));
+  SetUp(state, platform, dba, rapport);
 
   std::int16_t counter = 1;
   for (;;) {
-    state.Err = kOk;
-    OpenBase(state, counter);
+    state.Err = OpenBase(state, counter);  // a new base: earlier failures are behind it
     if (counter == 1 && (state.Err == kDbaOpenRefused || state.Err == kDbaLoginNeeded)) {
       if (!LoginBranch(state, platform, dba, counter)) {
         ExitLoginCancelled(state, platform);
@@ -135,14 +150,10 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
       ExitOpenRefused(state, platform, state.Base(counter));
       return;
     }
-    if (!ResolveBasePath(state, platform, counter)) {
+    if (!UpgradeBase(state, platform, dba, rapport, counter)) {
       ExitNoDirectory(state, platform);
       return;
     }
-    Absorb(state.Err, CopieInstallMAJ(state, platform, state.W_CheminBase));
-    Absorb(state.Err, ExecutionMAJ(state, platform, dba));
-    Absorb(state.Err, GestionMAJ(state));
-    RecordOutcome(state, rapport, counter, state.Base(counter));
     ReleaseBase(state, dba);
 
     ++counter;
@@ -150,10 +161,12 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
   }
 
   platform.DoEvents();
-  Pointer(state, platform, false);
-  MainWindow(state, platform, true);
-  ShowSummary(state, platform, rapport);
-  VersionFileStep(state, platform);
+  Pointer(platform, false);
+  MainWindow(platform, true);
+  // The summary and the marker file are the run's last acts: nothing follows
+  // that could go otherwise.
+  Unheeded(ShowSummary(platform, rapport));
+  Unheeded(VersionFileStep(platform));
   CloseRun(state, platform);
 }
 

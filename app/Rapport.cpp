@@ -21,61 +21,63 @@ ErrorNumber Count16(const std::shared_ptr<DynArray>& list, std::int16_t& count) 
 }
 
 // Appends each position of the list followed by a line end; a position that
-// cannot be read adds nothing.
-void AppendLines(RunState& state, const std::shared_ptr<DynArray>& list, std::string& text) {
+// cannot be read adds nothing. Answers the last failure.
+ErrorNumber AppendLines(const std::shared_ptr<DynArray>& list, std::string& text) {
   std::int16_t count = 0;
-  if (Failed(state.Err, Count16(list, count))) return;
+  if (const ErrorNumber err = Count16(list, count)) return err;
+  ErrorNumber last = kOk;
   for (int p = 1; p <= count; ++p) {
     std::string line;
-    if (!Failed(state.Err, list->GetField(static_cast<std::int16_t>(p), line))) {
+    if (!Failed(last, list->GetField(static_cast<std::int16_t>(p), line))) {
       text += line + kLineEnd;
     }
   }
+  return last;
+}
+
+// A failure line goes after the last one written.
+ErrorNumber AppendFailure(const std::shared_ptr<DynArray>& list, const std::string& line) {
+  std::int16_t count = 0;
+  if (const ErrorNumber err = Count16(list, count)) return err;
+  if (count == std::numeric_limits<std::int16_t>::max()) return kErrOverflow;
+  const std::int16_t position = count == 0 ? 1 : static_cast<std::int16_t>(count + 1);
+  return list->PutField(position, line);
 }
 
 }  // namespace
 
-void RecordOutcome(RunState& state, Rapport& rapport, std::int16_t counter,
-                   const std::string& entry) {
-  if (state.G_MajOk == True) {
-    if (!rapport.W_BasesMaj) {
-      state.Err = kErrObjectRequired;
-      return;
-    }
-    Absorb(state.Err, rapport.W_BasesMaj->PutField(counter, "Base " + entry + " : mise à jour."));
-    return;
+ErrorNumber RecordOutcome(Boolean majOk, Rapport& rapport, std::int16_t counter,
+                          const std::string& entry) {
+  if (majOk == True) {
+    if (!rapport.W_BasesMaj) return kErrObjectRequired;
+    return rapport.W_BasesMaj->PutField(counter, "Base " + entry + " : mise à jour.");
   }
-  std::int16_t count = 0;
-  if (!Failed(state.Err, Count16(rapport.W_BasesNonMaj, count))) {
-    if (count == std::numeric_limits<std::int16_t>::max()) {
-      state.Err = kErrOverflow;
-    } else {
-      const std::int16_t position = count == 0 ? 1 : static_cast<std::int16_t>(count + 1);
-      Absorb(state.Err,
-             rapport.W_BasesNonMaj->PutField(position, "Base " + entry + " : non mise à jour."));
-    }
-  }
+  // The summary takes the error form even when the line cannot be written.
   rapport.W_Erreur = True;
+  return AppendFailure(rapport.W_BasesNonMaj, "Base " + entry + " : non mise à jour.");
 }
 
-std::string SummaryText(RunState& state, const Rapport& rapport) {
-  std::string text;
+ErrorNumber SummaryText(const Rapport& rapport, std::string& text) {
+  ErrorNumber last = kOk;
   if (rapport.W_Erreur != True) {
     text = std::string("Mise à jour du serveur terminée avec succès.") + kLineEnd + kLineEnd;
-    AppendLines(state, rapport.W_BasesMaj, text);
-    return text;
+    Absorb(last, AppendLines(rapport.W_BasesMaj, text));
+    return last;
   }
   text = std::string("La mise à jour du serveur contient des erreurs.") + kLineEnd + kLineEnd;
-  AppendLines(state, rapport.W_BasesMaj, text);
+  Absorb(last, AppendLines(rapport.W_BasesMaj, text));
   text += kLineEnd;
-  AppendLines(state, rapport.W_BasesNonMaj, text);
+  Absorb(last, AppendLines(rapport.W_BasesNonMaj, text));
   text += std::string(kLineEnd) + "Veuillez contacter MERIDOXAN.";
-  return text;
+  return last;
 }
 
-void ShowSummary(RunState& state, Platform& platform, const Rapport& rapport) {
-  const int style = rapport.W_Erreur == True ? kMsgBoxCritical : kMsgBoxInformation;
-  Absorb(state.Err, platform.MsgBox(SummaryText(state, rapport), style, kMessageTitle));
+ErrorNumber ShowSummary(Platform& platform, const Rapport& rapport) {
+  std::string text;
+  // A list that cannot be read leaves its lines out; the box is shown all the same.
+  Unheeded(SummaryText(rapport, text));
+  const BoxIcon icon = rapport.W_Erreur == True ? BoxIcon::Critical : BoxIcon::Information;
+  return platform.MsgBox(text, icon, kMessageTitle);
 }
 
 }  // namespace maj

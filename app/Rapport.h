@@ -21,13 +21,15 @@ struct Rapport {
 };
 
 // Records the line of base `counter` after its verification, from G_MajOk.
-void RecordOutcome(RunState& state, Rapport& rapport, std::int16_t counter,
-                   const std::string& entry);
+[[nodiscard]] ErrorNumber RecordOutcome(Boolean majOk, Rapport& rapport, std::int16_t counter,
+                                        const std::string& entry);
 
-// The summary text: the success form, or the error form when a failure was recorded.
-std::string SummaryText(RunState& state, const Rapport& rapport);
+// The summary text: the success form, or the error form when a failure was
+// recorded. A line that cannot be read is left out; the last such failure is
+// returned.
+[[nodiscard]] ErrorNumber SummaryText(const Rapport& rapport, std::string& text);
 
 // Shows the summary box: information icon for success, critical icon otherwise.
-void ShowSummary(RunState& state, Platform& platform, const Rapport& rapport);
+[[nodiscard]] ErrorNumber ShowSummary(Platform& platform, const Rapport& rapport);
 
 }  // namespace maj

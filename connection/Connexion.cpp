@@ -36,13 +36,13 @@ void Initialisation(RunState& state, DbaFactory& dba) {
 }
 
 void Initialisation2(RunState& state, DbaFactory& dba) {
-  state.Err = kOk;
+  state.Err = kOk;  // the last error then tells whether this login worked
   CreateClient(state, dba);
   Connect(state);
 }
 
 void Desinitialisation(RunState& state) {
-  state.Err = kOk;
+  state.Err = kOk;  // the last error then tells whether the disconnection worked
   state.W_Params.reset();
   state.W_Reponse.reset();
   state.MyDatabase.reset();

@@ -1,18 +1,13 @@
 #include "connection/Frm_Connexion.h"
 
-#include <array>
-#include <cstring>
-
 #include "platform/Text.h"
 
 namespace maj {
 
 std::string GetUser(Platform& platform) {
-  // Room for any Windows login name (256 characters) and its terminating zero.
-  std::array<char, 257> buffer{};
-  auto size = static_cast<std::uint32_t>(buffer.size());
-  if (!platform.UserNameAnsi(buffer.data(), size) || size == 0 || size > buffer.size()) return {};
-  return platform.FromAnsi(std::string(buffer.data(), strnlen(buffer.data(), size)));
+  std::string name;
+  if (!platform.UserName(name)) return {};
+  return name;
 }
 
 const DialogDesign Frm_Connexion::kDesign{

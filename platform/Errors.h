@@ -5,6 +5,14 @@
 // program's own statements use the runtime numbers below, in their HRESULT form
 // (facility 0x0A, as Windows' own control runtime reports them), and failures
 // of a system call use the Win32 error code in its HRESULT form.
+//
+// One convention carries them through the program. Every step and helper
+// returns its ErrorNumber (an outcome it also has goes in an out-parameter).
+// Only the driver and the connection lifecycle keep a last error, in
+// RunState::Err, and only where the run branches on it: which base opened,
+// whether the operator must log in. A caller that goes on whatever a call
+// answered drops the number with Unheeded() and one line saying why; every
+// deliberate clearing of the last error says why in one line too.
 #pragma once
 
 #include <cstdint>
@@ -49,5 +57,8 @@ inline constexpr ErrorNumber kWin32AlreadyExists = FromWin32(183);
 inline void Absorb(ErrorNumber& lastError, ErrorNumber result) {
   (void)Failed(lastError, result);
 }
+
+// A failure the caller goes on after by design; the call site says why.
+inline void Unheeded(ErrorNumber /*result*/) {}
 
 }  // namespace maj

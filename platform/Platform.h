@@ -4,7 +4,7 @@
 // (tests/TestPlatform); the logic never knows which it runs on.
 //
 // Texts are UTF-8. Paths are Windows paths ("\\server\share\x", "C:\x").
-// File contents and the raw login name are in the system's ANSI code page;
+// File contents are in the system's ANSI code page;
 // ToAnsi and FromAnsi convert between that and UTF-8.
 #pragma once
 
@@ -19,9 +19,11 @@
 
 namespace maj {
 
-inline constexpr int kMsgBoxCritical = 16;
-inline constexpr int kMsgBoxInformation = 64;
-inline constexpr int kShowMinimized = 2;  // SW_SHOWMINIMIZED
+// The icon of a message box.
+enum class BoxIcon { Critical, Information };
+
+// How a started process shows its first window.
+enum class StartWindow { Normal, Minimised };
 
 // A started process. Owns every handle opened for it; they are closed with it.
 class Process {
@@ -62,7 +64,7 @@ class Platform {
   virtual void DoEvents() = 0;
 
   // Modal boxes. The answer of a message box is never used.
-  [[nodiscard]] virtual ErrorNumber MsgBox(const std::string& text, int style,
+  [[nodiscard]] virtual ErrorNumber MsgBox(const std::string& text, BoxIcon icon,
                                            const std::string& title) = 0;
   // Shows the prompt with the application's title; "" when cancelled.
   [[nodiscard]] virtual ErrorNumber InputBox(const std::string& prompt, std::string& answer) = 0;
@@ -73,7 +75,7 @@ class Platform {
   // Objects and processes.
   [[nodiscard]] virtual ErrorNumber CreateFileSystemObject(
       std::shared_ptr<FileSystemObject>& fso) = 0;
-  [[nodiscard]] virtual ErrorNumber StartProcess(const std::string& commandLine, int showState,
+  [[nodiscard]] virtual ErrorNumber StartProcess(const std::string& commandLine, StartWindow window,
                                                  std::unique_ptr<Process>& process) = 0;
   virtual void Sleep(std::uint32_t milliseconds) = 0;
   // A clock that only moves forward, in milliseconds from an arbitrary origin.
@@ -99,10 +101,10 @@ class Platform {
   // The system.
   // The folder that holds the program's executable, without a final backslash.
   [[nodiscard]] virtual ErrorNumber AppPath(std::string& folder) = 0;
-  // GetUserNameA: fills `buffer` (of `size` bytes) with the login name and its
-  // terminating zero, and sets `size` to the bytes written, or to the bytes
-  // needed when the buffer is too small (the call then fails).
-  virtual bool UserNameAnsi(char* buffer, std::uint32_t& size) = 0;
+  // The name under which the operator is logged in to the system, read through
+  // the ANSI code page (a character outside it arrives as the code page makes
+  // it). False when it cannot be read.
+  [[nodiscard]] virtual bool UserName(std::string& name) = 0;
   virtual std::string ToAnsi(const std::string& utf8) = 0;
   virtual std::string FromAnsi(const std::string& ansi) = 0;
 };

@@ -7,34 +7,28 @@
 namespace maj {
 namespace {
 
-// Rebuilds W_Params as the query field 1 "P", field 2 "QUI"; failures are
-// ignored and the query goes with whatever W_Params holds.
-void PrepareQuery(RunState& state) {
-  if (!state.W_Params) {
-    state.Err = kErrObjectRequired;
-    return;
-  }
-  Absorb(state.Err, state.W_Params->PutValue(""));
-  Absorb(state.Err, state.W_Params->PutField(1, "P"));
-  Absorb(state.Err, state.W_Params->PutField(2, "QUI"));
+// Rebuilds W_Params as the query field 1 "P", field 2 "QUI". A field that
+// cannot be written is left as it was: the query goes with what W_Params holds.
+void PrepareQuery(DynArray& params) {
+  Unheeded(params.PutValue(""));
+  Unheeded(params.PutField(1, "P"));
+  Unheeded(params.PutField(2, "QUI"));
 }
 
 // One "QUI" query. Only the answer of this very query counts: a failed query,
 // or an answer whose field 1 cannot be read, gives the empty text, never an
 // earlier answer (which may belong to another base).
 std::string QueryBaseDirectory(RunState& state) {
-  PrepareQuery(state);
-  if (!state.W_Params || !state.MyDatabase) {
-    state.Err = kErrObjectRequired;
-    return {};
-  }
+  if (!state.W_Params) return {};
+  PrepareQuery(*state.W_Params);
+  if (!state.MyDatabase) return {};
   std::string command;
-  if (Failed(state.Err, state.W_Params->GetValue(command))) return {};
+  if (state.W_Params->GetValue(command) != kOk) return {};
   std::shared_ptr<DynArray> answer;
-  if (Failed(state.Err, state.MyDatabase->Execute(command, "", state.W_Statut, answer))) return {};
+  if (state.MyDatabase->Execute(command, "", state.W_Statut, answer) != kOk) return {};
   state.W_Reponse = answer;
   std::string directory;
-  if (!answer || Failed(state.Err, answer->GetField(1, directory))) return {};
+  if (!answer || answer->GetField(1, directory) != kOk) return {};
   return directory;
 }
 
@@ -62,7 +56,8 @@ bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) 
   }
   if (directory.empty()) {
     std::string typed;
-    Absorb(state.Err, platform.InputBox(BasePathPrompt(state.Base(counter)), typed));
+    // A box that cannot be shown gives no answer, as an empty one does.
+    Unheeded(platform.InputBox(BasePathPrompt(state.Base(counter)), typed));
     state.W_Lecteur = UpperCase(typed);
     if (state.W_Lecteur.empty() || !IsQuotablePath(state.W_Lecteur)) return false;
     directory = state.W_Lecteur;

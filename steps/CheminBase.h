@@ -13,6 +13,7 @@ namespace maj {
 
 // Sets W_CheminBase and W_Lecteur (its first character) for entry `counter`.
 // False when no directory was obtained: the operator left the input box empty.
+// A query that fails counts as no answer, so the step has no failure of its own.
 [[nodiscard]] bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter);
 
 // The prompt of the input box for that base entry.

@@ -51,7 +51,7 @@ ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
   // time spent starting it and pumping messages does not add up pass after pass.
   std::uint64_t nextPoll = platform.Milliseconds();
   std::unique_ptr<Process> process;
-  if (const ErrorNumber err = platform.StartProcess(commandLine, kShowMinimized, process)) {
+  if (const ErrorNumber err = platform.StartProcess(commandLine, StartWindow::Minimised, process)) {
     return err;
   }
   // The process is asked after each pause rather than before it: one that has

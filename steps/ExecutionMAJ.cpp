@@ -37,13 +37,12 @@ ErrorNumber GestionMAJ(RunState& state) {
   std::shared_ptr<DbaFile> file;
   if (const ErrorNumber err = state.MyDatabase->OpenFile(kVersionFile, file)) return err;
   const std::string key = state.G_Version;  // the component gets a copy, never G_Version
-  state.Err = kOk;
   std::shared_ptr<DynArray> record;
-  Absorb(state.Err, file->Read(key, record));
+  const ErrorNumber read = file->Read(key, record);
   // Only a record actually read proves the upgrade: any failure of the read,
   // whatever its number, leaves the base not upgraded.
-  state.G_MajOk = state.Err == kOk ? True : False;
-  return kOk;
+  state.G_MajOk = read == kOk ? True : False;
+  return read;
 }
 
 }  // namespace maj

@@ -21,8 +21,7 @@ std::string UpgradeCommand(const std::string& appPath, const std::string& drive,
 [[nodiscard]] ErrorNumber ExecutionMAJ(RunState& state, Platform& platform, DbaFactory& dba);
 
 // Sets G_MajOk: True only when the base's file "INSTALLMAJ" holds the record of
-// this upgrade's version. Failures before the read end the step; the read's own
-// failure is absorbed into the last error.
+// this upgrade's version. Returns the first failure, the read's own included.
 [[nodiscard]] ErrorNumber GestionMAJ(RunState& state);
 
 }  // namespace maj

@@ -27,11 +27,17 @@ class ReportTest : public test::RunFixture {
     rapport.W_BasesNonMaj = nonMaj;
   }
   void Record(std::int16_t counter, const std::string& entry, bool upgraded) {
-    state.G_MajOk = upgraded ? True : False;
-    RecordOutcome(state, rapport, counter, entry);
+    err = RecordOutcome(upgraded ? True : False, rapport, counter, entry);
+  }
+  // The summary text; its failure is kept in `err`.
+  std::string Summary(const Rapport& of) {
+    std::string text;
+    err = SummaryText(of, text);
+    return text;
   }
   std::shared_ptr<BrokenList> maj, nonMaj;
   Rapport rapport;
+  ErrorNumber err = kOk;
 };
 
 TEST_F(ReportTest, SuccessLinesSitAtTheBaseNumberAndFailuresArePacked) {
@@ -41,25 +47,25 @@ TEST_F(ReportTest, SuccessLinesSitAtTheBaseNumberAndFailuresArePacked) {
   Record(4, "D", true);
   Record(5, "E", false);  // after the last success: no empty line for it
   EXPECT_EQ(
-      SummaryText(state, rapport),
+      Summary(rapport),
       "La mise à jour du serveur contient des erreurs.\r\n\r\n"
       "\r\nBase B : mise à jour.\r\n\r\nBase D : mise à jour.\r\n"
       "\r\n"
       "Base A : non mise à jour.\r\nBase C : non mise à jour.\r\nBase E : non mise à jour.\r\n"
       "\r\nVeuillez contacter MERIDOXAN.");
-  ShowSummary(state, platform, rapport);
+  EXPECT_EQ(ShowSummary(platform, rapport), kOk);
   ASSERT_EQ(platform.boxes.size(), 1u);
-  EXPECT_EQ(platform.boxes[0].style, kMsgBoxCritical);
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Critical);
   EXPECT_EQ(platform.boxes[0].title, "Message MERIDOXAN");
 }
 
 TEST_F(ReportTest, ARunOfOneBaseHasOneLineInOneList) {
   Record(1, "Base à accents", true);
   EXPECT_EQ(
-      SummaryText(state, rapport),
+      Summary(rapport),
       "Mise à jour du serveur terminée avec succès.\r\n\r\nBase Base à accents : mise à jour.\r\n");
-  ShowSummary(state, platform, rapport);
-  EXPECT_EQ(platform.boxes.at(0).style, kMsgBoxInformation);
+  EXPECT_EQ(ShowSummary(platform, rapport), kOk);
+  EXPECT_EQ(platform.boxes.at(0).icon, BoxIcon::Information);
   std::int32_t count = -1;
   ASSERT_EQ(nonMaj->DCount(count), kOk);
   EXPECT_EQ(count, 0);
@@ -69,13 +75,13 @@ TEST_F(ReportTest, AFailureThatCannotBeWrittenStillGivesTheErrorForm) {
   nonMaj->failCount = true;
   Record(1, "A", false);
   EXPECT_EQ(rapport.W_Erreur, True);
-  EXPECT_EQ(state.Err, kBroken);
+  EXPECT_EQ(err, kBroken);
   nonMaj->failCount = false;
   nonMaj->failPut = true;
   Record(2, "B", false);
   EXPECT_EQ(rapport.W_Erreur, True);
   nonMaj->failPut = false;
-  EXPECT_EQ(SummaryText(state, rapport),
+  EXPECT_EQ(Summary(rapport),
             "La mise à jour du serveur contient des erreurs.\r\n\r\n\r\n\r\n"
             "Veuillez contacter MERIDOXAN.");
 }
@@ -84,8 +90,8 @@ TEST_F(ReportTest, ASuccessThatCannotBeWrittenLeavesTheListAndTheFlag) {
   maj->failPut = true;
   Record(1, "A", true);
   EXPECT_EQ(rapport.W_Erreur, False);
-  EXPECT_EQ(state.Err, kBroken);
-  EXPECT_EQ(SummaryText(state, rapport), "Mise à jour du serveur terminée avec succès.\r\n\r\n");
+  EXPECT_EQ(err, kBroken);
+  EXPECT_EQ(Summary(rapport), "Mise à jour du serveur terminée avec succès.\r\n\r\n");
 }
 
 TEST_F(ReportTest, UnreadableCountsAndLinesAddNothing) {
@@ -93,27 +99,25 @@ TEST_F(ReportTest, UnreadableCountsAndLinesAddNothing) {
   Record(2, "B", true);
   Record(3, "C", true);
   maj->failGet = 2;
-  EXPECT_EQ(SummaryText(state, rapport),
+  EXPECT_EQ(Summary(rapport),
             "Mise à jour du serveur terminée avec succès.\r\n\r\n"
             "Base A : mise à jour.\r\nBase C : mise à jour.\r\n");
   maj->failCount = true;
-  EXPECT_EQ(SummaryText(state, rapport), "Mise à jour du serveur terminée avec succès.\r\n\r\n");
+  EXPECT_EQ(Summary(rapport), "Mise à jour du serveur terminée avec succès.\r\n\r\n");
   // A count beyond 16 bits cannot be converted: the list adds nothing.
   maj->failCount = false;
   maj->countOverride = 40000;
-  EXPECT_EQ(SummaryText(state, rapport), "Mise à jour du serveur terminée avec succès.\r\n\r\n");
-  EXPECT_EQ(state.Err, kErrOverflow);
+  EXPECT_EQ(Summary(rapport), "Mise à jour du serveur terminée avec succès.\r\n\r\n");
+  EXPECT_EQ(err, kErrOverflow);
 }
 
 TEST_F(ReportTest, ListsThatWereNeverCreatedAreSkipped) {
   Rapport none;
-  state.G_MajOk = True;
-  RecordOutcome(state, none, 1, "A");
-  EXPECT_EQ(state.Err, kErrObjectRequired);
-  state.G_MajOk = False;
-  RecordOutcome(state, none, 2, "B");
+  err = RecordOutcome(True, none, 1, "A");
+  EXPECT_EQ(err, kErrObjectRequired);
+  err = RecordOutcome(False, none, 2, "B");
   EXPECT_EQ(none.W_Erreur, True);
-  EXPECT_EQ(SummaryText(state, none),
+  EXPECT_EQ(Summary(none),
             "La mise à jour du serveur contient des erreurs.\r\n\r\n\r\n\r\n"
             "Veuillez contacter MERIDOXAN.");
 }

@@ -113,7 +113,7 @@ TEST_F(RunTest, OneBaseFollowsTheWholeRoad) {
                    "EnableMainWindow(true)", "MsgBox(" + Success({"Base X : mise à jour."}) + ")",
                    "UnloadMainWindow"}));
   ASSERT_EQ(platform.boxes.size(), 1u);
-  EXPECT_EQ(platform.boxes[0].style, kMsgBoxInformation);
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Information);
   EXPECT_EQ(platform.boxes[0].title, kTitle);
   EXPECT_FALSE(platform.boxes[0].busy);
   EXPECT_TRUE(platform.boxes[0].enabled);
@@ -146,7 +146,7 @@ TEST_F(RunTest, ThreeBasesWithTheMiddleOneFailingShowTheErrorForm) {
                                "Base B : non mise à jour.\r\n"
                                "\r\n"
                                "Veuillez contacter MERIDOXAN."}));
-  EXPECT_EQ(platform.boxes[0].style, kMsgBoxCritical);
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Critical);
   EXPECT_EQ(platform.boxes[0].title, kTitle);
   const Lines upgrades = Filter("LANCEMAJCD");
   ASSERT_EQ(upgrades.size(), 3u);
@@ -302,7 +302,7 @@ TEST_F(RunTest, CancellingTheLoginEndsTheRunByExitC) {
   platform.dialogAnswers = {test::LoginCancel()};
   Run();
   EXPECT_EQ(BoxTexts(), Lines{kCancelled});
-  EXPECT_EQ(platform.boxes[0].style, kMsgBoxCritical);
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Critical);
   EXPECT_EQ(platform.boxes[0].title, kTitle);
   EXPECT_FALSE(platform.boxes[0].busy);
   EXPECT_TRUE(platform.boxes[0].enabled);
@@ -318,7 +318,7 @@ TEST_F(RunTest, SecondBaseRefusedEndsTheRunByExitBWithoutTheFirstOutcome) {
   Run();
   EXPECT_EQ(BoxTexts(), Lines{"Problème dans l'ouverture de la Base de données : B\r\n"
                               "Merci de contacter MERIDOXAN"});
-  EXPECT_EQ(platform.boxes[0].style, kMsgBoxCritical);
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Critical);
   // Shown while the run is still busy; restored only afterwards.
   EXPECT_TRUE(platform.boxes[0].busy);
   EXPECT_FALSE(platform.boxes[0].enabled);
@@ -388,7 +388,7 @@ TEST_F(RunTest, AnEmptyTypedPathEndsTheRunByExitA) {
   platform.inputAnswers = {""};
   Run();
   EXPECT_EQ(BoxTexts(), Lines{kNoDirectory});
-  EXPECT_EQ(platform.boxes[0].style, kMsgBoxCritical);
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Critical);
   EXPECT_EQ(platform.boxes[0].title, kTitle);
   EXPECT_TRUE(platform.boxes[0].busy);
   EXPECT_FALSE(platform.boxes[0].enabled);

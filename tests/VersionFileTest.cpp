@@ -29,16 +29,15 @@ class VersionFileTest : public ::testing::Test {
 };
 
 TEST_F(VersionFileTest, FolderAndFileMissingGiveOneEmptyLine) {
-  VersionFileStep(state, platform);
+  EXPECT_EQ(VersionFileStep(platform), kOk);
   EXPECT_EQ(platform.ReadFile(kVersionFilePath), "\r\n");
-  EXPECT_EQ(state.Err, kOk);
 }
 
 TEST_F(VersionFileTest, EveryRunAddsOneEmptyLineAtTheTop) {
   platform.WriteFile(kVersionFilePath, "712\r\nOK\r\n");
-  VersionFileStep(state, platform);
+  EXPECT_EQ(VersionFileStep(platform), kOk);
   EXPECT_EQ(platform.ReadFile(kVersionFilePath), "\r\n712\r\nOK\r\n");
-  VersionFileStep(state, platform);
+  EXPECT_EQ(VersionFileStep(platform), kOk);
   EXPECT_EQ(platform.ReadFile(kVersionFilePath), "\r\n\r\n712\r\nOK\r\n");
 }
 
@@ -53,7 +52,7 @@ TEST_F(VersionFileTest, OldLinesKeepTheirTextAndGetCrLfEnds) {
   };
   for (const auto& [before, after] : cases) {
     platform.WriteFile(kVersionFilePath, before);
-    VersionFileStep(state, platform);
+    EXPECT_EQ(VersionFileStep(platform), kOk);
     EXPECT_EQ(platform.ReadFile(kVersionFilePath), after) << before;
   }
 }
@@ -61,31 +60,30 @@ TEST_F(VersionFileTest, OldLinesKeepTheirTextAndGetCrLfEnds) {
 TEST_F(VersionFileTest, AFileThatCannotBeReadOrWrittenIsLeftUntouched) {
   platform.WriteFile(kVersionFilePath, "712\r\n");
   platform.Fail(std::string("OpenForInput(") + kVersionFilePath + ")", kWin32AccessDenied);
-  VersionFileStep(state, platform);
+  EXPECT_EQ(VersionFileStep(platform), kWin32AccessDenied);
   EXPECT_EQ(platform.ReadFile(kVersionFilePath), "712\r\n");
   EXPECT_TRUE(platform.Calls({"RewriteFile"}).empty());
 
   test::TestPlatform readOnly;
   readOnly.WriteFile(kVersionFilePath, "712\r\n");
   readOnly.SetReadOnly(kVersionFilePath, true);
-  RunState other;
-  VersionFileStep(other, readOnly);
+  const ErrorNumber refused = VersionFileStep(readOnly);
   EXPECT_EQ(readOnly.ReadFile(kVersionFilePath), "712\r\n");
-  EXPECT_NE(other.Err, kOk);
+  EXPECT_NE(refused, kOk);
   readOnly.SetReadOnly(kVersionFilePath, false);
 }
 
 TEST_F(VersionFileTest, AFailedReplacementKeepsTheOldBytes) {
   platform.WriteFile(kVersionFilePath, "712\r\nOK\r\n");
   platform.Fail("RewriteFile", FromWin32(112));  // ERROR_DISK_FULL
-  VersionFileStep(state, platform);
+  const ErrorNumber failed = VersionFileStep(platform);
   EXPECT_EQ(platform.ReadFile(kVersionFilePath), "712\r\nOK\r\n");
-  EXPECT_EQ(state.Err, FromWin32(112));
+  EXPECT_EQ(failed, FromWin32(112));
 }
 
 TEST_F(VersionFileTest, AnUnreachableShareTouchesNothing) {
   std::filesystem::remove_all(platform.Map(R"(\\127.0.0.1\UNIDATA)"));
-  VersionFileStep(state, platform);
+  EXPECT_NE(VersionFileStep(platform), kOk);
   EXPECT_FALSE(platform.Exists(kVersionFilePath));
   EXPECT_TRUE(platform.Calls({"RewriteFile"}).empty());
 }
@@ -111,15 +109,13 @@ TEST_F(VersionFileTest, ControleRepertoireTellsAnExistingEntryFromACreatedFolder
 
 TEST_F(VersionFileTest, ControleFichierCreatesAMissingFileAndAbsorbsFailures) {
   platform.MakeFolder(kVersionFolder);
-  state.Err = 0x1234;
-  EXPECT_EQ(ControleFichier(state, platform, kVersionFilePath), False);
+  EXPECT_EQ(ControleFichier(platform, kVersionFilePath), False);
   EXPECT_EQ(platform.ReadFile(kVersionFilePath), "");
-  EXPECT_EQ(state.Err, kOk);
-  EXPECT_EQ(ControleFichier(state, platform, kVersionFilePath), True);
+  EXPECT_EQ(ControleFichier(platform, kVersionFilePath), True);
 
-  // Neither open works: the failure does not reach the caller.
-  EXPECT_EQ(ControleFichier(state, platform, R"(\\127.0.0.1\UNIDATA\NONE\X.txt)"), False);
-  EXPECT_EQ(state.Err, kOk);
+  // Neither open works: the answer is false and nothing is created.
+  EXPECT_EQ(ControleFichier(platform, R"(\\127.0.0.1\UNIDATA\NONE\X.txt)"), False);
+  EXPECT_FALSE(platform.Exists(R"(\\127.0.0.1\UNIDATA\NONE\X.txt)"));
 }
 
 }  // namespace

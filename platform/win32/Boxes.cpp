@@ -48,13 +48,14 @@ class InputBoxModel final : public DialogModel {
 
 }  // namespace
 
-ErrorNumber Win32Platform::MsgBox(const std::string& text, int style, const std::string& title) {
+ErrorNumber Win32Platform::MsgBox(const std::string& text, BoxIcon icon, const std::string& title) {
+  const UINT style = icon == BoxIcon::Critical ? MB_ICONERROR : MB_ICONINFORMATION;
   // Owned by the main window so it stays in front of it. The system enables
   // the owner again when the box closes; the recorded states put back a
   // window that was disabled before the box.
   WindowStates states;
-  const int answer = MessageBoxW(main_.Handle(), com::Widen(text).c_str(),
-                                 com::Widen(title).c_str(), static_cast<UINT>(style));
+  const int answer =
+      MessageBoxW(main_.Handle(), com::Widen(text).c_str(), com::Widen(title).c_str(), style);
   const ErrorNumber failed = answer == 0 ? LastError() : kOk;
   states.Restore();
   return failed;

@@ -35,7 +35,7 @@ class Win32Process final : public Process {
 
 }  // namespace
 
-ErrorNumber Win32Platform::StartProcess(const std::string& commandLine, int showState,
+ErrorNumber Win32Platform::StartProcess(const std::string& commandLine, StartWindow window,
                                         std::unique_ptr<Process>& process) {
   // The command line goes as it is: no application name, no quoting added.
   // CreateProcessW may write into it, so it lives in a buffer of our own.
@@ -46,7 +46,7 @@ ErrorNumber Win32Platform::StartProcess(const std::string& commandLine, int show
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(showState);
+  startup.wShowWindow = window == StartWindow::Minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &started)) {

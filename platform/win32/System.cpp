@@ -1,6 +1,10 @@
 // The application folder, the login name and the ANSI code page.
 #include <string>
 
+#include <windows.h>
+// lmcons.h needs the types windows.h declares.
+#include <lmcons.h>
+
 #include "connection/com/ComOwners.h"
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Platform.h"
@@ -24,11 +28,22 @@ ErrorNumber Win32Platform::AppPath(std::string& folder) {
   return kOk;
 }
 
-bool Win32Platform::UserNameAnsi(char* buffer, std::uint32_t& size) {
-  DWORD length = size;
-  const bool done = GetUserNameA(buffer, &length) != FALSE;
-  size = length;
-  return done;
+bool Win32Platform::UserName(std::string& name) {
+  // Room for any Windows login name (UNLEN, 256 characters) and its
+  // terminating zero; a system that needs more says how much, once.
+  std::string buffer(UNLEN + 1, '\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    if (GetUserNameA(buffer.data(), &length)) {
+      if (length == 0 || length > buffer.size()) return false;
+      buffer.resize(length - 1);  // the terminating zero counts in the length
+      name = FromAnsi(buffer);
+      return true;
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || length <= buffer.size()) return false;
+    buffer.assign(length, '\0');
+  }
+  return false;
 }
 
 std::string Win32Platform::ToAnsi(const std::string& utf8) {

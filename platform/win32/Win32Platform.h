@@ -39,14 +39,14 @@ class Win32Platform final : public Platform {
   void DoEvents() override;
 
   // Modal boxes (Boxes.cpp).
-  [[nodiscard]] ErrorNumber MsgBox(const std::string& text, int style,
+  [[nodiscard]] ErrorNumber MsgBox(const std::string& text, BoxIcon icon,
                                    const std::string& title) override;
   [[nodiscard]] ErrorNumber InputBox(const std::string& prompt, std::string& answer) override;
   [[nodiscard]] ErrorNumber ShowModal(DialogModel& dialog) override;
 
   // Objects and processes (FileSystemObject.cpp, Processes.cpp).
   [[nodiscard]] ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
-  [[nodiscard]] ErrorNumber StartProcess(const std::string& commandLine, int showState,
+  [[nodiscard]] ErrorNumber StartProcess(const std::string& commandLine, StartWindow window,
                                          std::unique_ptr<Process>& process) override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint64_t Milliseconds() override;
@@ -62,7 +62,7 @@ class Win32Platform final : public Platform {
 
   // The system (System.cpp).
   [[nodiscard]] ErrorNumber AppPath(std::string& folder) override;
-  bool UserNameAnsi(char* buffer, std::uint32_t& size) override;
+  bool UserName(std::string& name) override;
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;
 

@@ -273,9 +273,9 @@ void TestPlatform::DoEvents() {
   clock += doEventsCost;
 }
 
-ErrorNumber TestPlatform::MsgBox(const std::string& text, int style, const std::string& title) {
+ErrorNumber TestPlatform::MsgBox(const std::string& text, BoxIcon icon, const std::string& title) {
   if (const ErrorNumber err = Call("MsgBox", text)) return err;
-  boxes.push_back({text, style, title, busy, enabled});
+  boxes.push_back({text, icon, title, busy, enabled});
   return kOk;
 }
 
@@ -322,11 +322,11 @@ ErrorNumber TestPlatform::CreateFileSystemObject(std::shared_ptr<FileSystemObjec
   return kOk;
 }
 
-ErrorNumber TestPlatform::StartProcess(const std::string& commandLine, int showState,
+ErrorNumber TestPlatform::StartProcess(const std::string& commandLine, StartWindow window,
                                        std::unique_ptr<Process>& process) {
   clock += startProcessCost;
   if (const ErrorNumber err = Call("StartProcess", commandLine)) return err;
-  if (showState != kShowMinimized) unexpected.push_back("a process not started minimised");
+  if (window != StartWindow::Minimised) unexpected.push_back("a process not started minimised");
   if (runningProcesses != 0) unexpected.push_back("two processes at once: " + commandLine);
   commands.push_back(commandLine);
   if (StartsWith(commandLine, "xcopy ")) RunXcopy(commandLine);
@@ -434,18 +434,11 @@ ErrorNumber TestPlatform::AppPath(std::string& folder) {
   return kOk;
 }
 
-bool TestPlatform::UserNameAnsi(char* buffer, std::uint32_t& size) {
-  calls.push_back("UserNameAnsi");
-  if (loginNameFails) return false;
-  const std::string bytes = ToAnsi(loginName);
-  const auto needed = static_cast<std::uint32_t>(bytes.size() + 1);
-  if (size < needed) {
-    size = needed;
-    return false;
-  }
-  std::copy(bytes.begin(), bytes.end(), buffer);
-  buffer[bytes.size()] = '\0';
-  size = needed;
+bool TestPlatform::UserName(std::string& name) {
+  calls.push_back("UserName");
+  // No system holds a login name longer than 256 characters.
+  if (loginNameFails || Utf8ToCp1252(loginName).size() > 256) return false;
+  name = Cp1252ToUtf8(Utf8ToCp1252(loginName));
   return true;
 }
 

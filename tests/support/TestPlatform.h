@@ -35,7 +35,7 @@ DialogAnswer LoginClose();
 
 struct BoxSeen {
   std::string text;
-  int style;
+  BoxIcon icon;
   std::string title;
   bool busy;     // the busy pointer was on
   bool enabled;  // the main window was enabled
@@ -104,11 +104,11 @@ class TestPlatform : public Platform {
   ErrorNumber EnableMainWindow(bool on) override;
   ErrorNumber UnloadMainWindow() override;
   void DoEvents() override;
-  ErrorNumber MsgBox(const std::string& text, int style, const std::string& title) override;
+  ErrorNumber MsgBox(const std::string& text, BoxIcon icon, const std::string& title) override;
   ErrorNumber InputBox(const std::string& prompt, std::string& answer) override;
   ErrorNumber ShowModal(DialogModel& dialog) override;
   ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
-  ErrorNumber StartProcess(const std::string& commandLine, int showState,
+  ErrorNumber StartProcess(const std::string& commandLine, StartWindow window,
                            std::unique_ptr<Process>& process) override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint64_t Milliseconds() override { return clock; }
@@ -119,7 +119,7 @@ class TestPlatform : public Platform {
   ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
   ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
   ErrorNumber AppPath(std::string& folder) override;
-  bool UserNameAnsi(char* buffer, std::uint32_t& size) override;
+  bool UserName(std::string& name) override;
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;
 

@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+// lmcons.h needs the types windows.h declares.
+#include <lmcons.h>
+
 #include "connection/com/ComOwners.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -90,7 +94,7 @@ std::vector<std::string> Entries(const std::string& folder) {
 TEST(Processes, AProcessEndingWith259IsSeenAsEnded) {
   Win32Platform platform;
   std::unique_ptr<Process> process;
-  ASSERT_EQ(platform.StartProcess("cmd /c exit 259", kShowMinimized, process), kOk);
+  ASSERT_EQ(platform.StartProcess("cmd /c exit 259", StartWindow::Minimised, process), kOk);
   bool ended = false;
   for (int poll = 0; poll < 200 && !ended; ++poll) {
     ASSERT_EQ(process->HasEnded(ended), kOk);
@@ -118,7 +122,7 @@ TEST(Processes, ARunningProcessIsNotEndedAndABadCommandFails) {
   command.insert(command.begin(), '"');
   command.append("\" --sleep-ms=1500");
   std::unique_ptr<Process> process;
-  ASSERT_EQ(platform.StartProcess(command, kShowMinimized, process), kOk);
+  ASSERT_EQ(platform.StartProcess(command, StartWindow::Minimised, process), kOk);
   bool ended = true;
   ASSERT_EQ(process->HasEnded(ended), kOk);
   EXPECT_FALSE(ended);
@@ -129,7 +133,7 @@ TEST(Processes, ARunningProcessIsNotEndedAndABadCommandFails) {
   EXPECT_TRUE(ended);
 
   std::unique_ptr<Process> none;
-  EXPECT_EQ(platform.StartProcess("no-such-program-here.exe /x", kShowMinimized, none),
+  EXPECT_EQ(platform.StartProcess("no-such-program-here.exe /x", StartWindow::Minimised, none),
             kWin32FileNotFound);
   EXPECT_FALSE(none);
 }
@@ -237,14 +241,15 @@ TEST(System, ApplicationFolderUserNameAndAnsiCodePage) {
   EXPECT_EQ(folder, exe.substr(0, exe.find_last_of('\\')));
   EXPECT_NE(folder.back(), '\\');
 
-  char name[64];
-  std::uint32_t size = sizeof name;
-  ASSERT_TRUE(platform.UserNameAnsi(name, size));
-  EXPECT_EQ(size, std::string(name).size() + 1) << "the terminating zero counts";
-  char tiny[1];
-  std::uint32_t tinySize = 1;
-  EXPECT_FALSE(platform.UserNameAnsi(tiny, tinySize));
-  EXPECT_EQ(tinySize, size) << "the size needed";
+  // The whole name the system gives, without its terminating zero.
+  char name[UNLEN + 1];
+  DWORD size = sizeof name;
+  ASSERT_TRUE(GetUserNameA(name, &size));
+  std::string read;
+  ASSERT_TRUE(platform.UserName(read));
+  EXPECT_EQ(read, platform.FromAnsi(std::string(name, size - 1)));
+  EXPECT_EQ(read.find('\0'), std::string::npos);
+  EXPECT_FALSE(read.empty());
 
   if (GetACP() == 1252) {
     EXPECT_EQ(platform.ToAnsi("Gérard Œuvre"), "G\xE9rard \x8Cuvre");

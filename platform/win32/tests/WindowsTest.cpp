@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, BusyPointerShowsAtOnceAndStaysOverTheWindows) {
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
       },
       [&] {
-        EXPECT_EQ(platform.MsgBox("Patientez", kMsgBoxInformation, "Message MERIDOXAN"), kOk);
+        EXPECT_EQ(platform.MsgBox("Patientez", BoxIcon::Information, "Message MERIDOXAN"), kOk);
       });
   EXPECT_EQ(overBox, Hourglass());
 
@@ -229,7 +229,7 @@ TEST_F(MainWindowTest, MessageBoxesShowAccentsAndKeepTheWindowsState) {
     BoxSeen seen;
     WithOperator(
         [&] { seen = AnswerBox(L"Message MERIDOXAN"); },
-        [&] { EXPECT_EQ(platform.MsgBox(text, kMsgBoxCritical, "Message MERIDOXAN"), kOk); });
+        [&] { EXPECT_EQ(platform.MsgBox(text, BoxIcon::Critical, "Message MERIDOXAN"), kOk); });
     EXPECT_EQ(seen.text,
               L"Problème dans l'ouverture de la Base de données : BASE É\r\nMerci de contacter "
               L"MERIDOXAN");
@@ -246,7 +246,7 @@ TEST(MessageBox, WorksWithNoMainWindow) {
   WithOperator([&] { seen = AnswerBox(L"Message MERIDOXAN"); },
                [&] {
                  EXPECT_EQ(platform.MsgBox("Mise à jour du serveur terminée avec succès.",
-                                           kMsgBoxInformation, "Message MERIDOXAN"),
+                                           BoxIcon::Information, "Message MERIDOXAN"),
                            kOk);
                });
   EXPECT_EQ(seen.text, L"Mise à jour du serveur terminée avec succès.");
