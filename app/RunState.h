@@ -1,5 +1,5 @@
-// The run state: the fields of the main window Frm_MAJ and the globals of the
-// module Variable, in one plain struct owned by the program and passed by
+// The run state: the fields of the main window Frm_MAJ and the program's
+// globals, in one plain struct owned by the program and passed by
 // reference to every step.
 #pragma once
 
@@ -33,7 +33,7 @@ struct RunState {
   std::string W_CheminBase;
   std::string W_Lecteur;
 
-  // Globals of the module Variable.
+  // The program's globals.
   std::string G_Utilisateur;
   std::string G_MotPasse;
   Boolean G_Annuler = False;

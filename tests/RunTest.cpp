@@ -296,7 +296,7 @@ TEST_F(RunTest, ADialogClosedWithoutAButtonRetriesTheSameLogin) {
   EXPECT_EQ(BoxTexts(), Lines{Success({"Base A : mise à jour."})});
 }
 
-TEST_F(RunTest, CancellingTheLoginEndsTheRunByExitC) {
+TEST_F(RunTest, CancellingTheLoginEndsTheRunByExitLoginCancelled) {
   Server(Settings({{"A"}}, "", false));
   Prepare({"A"});
   platform.dialogAnswers = {test::LoginCancel()};
@@ -312,7 +312,7 @@ TEST_F(RunTest, CancellingTheLoginEndsTheRunByExitC) {
   ExpectEndedEarly();
 }
 
-TEST_F(RunTest, SecondBaseRefusedEndsTheRunByExitBWithoutTheFirstOutcome) {
+TEST_F(RunTest, SecondBaseRefusedEndsTheRunByExitOpenRefusedWithoutTheFirstOutcome) {
   Server(Settings({{"A"}, {"B", "refuse = 0x80040006\n"}}));
   Prepare({"A", "B"});
   Run();
@@ -382,7 +382,7 @@ TEST_F(RunTest, NoAnswerTwiceAsksTheOperatorAndUpperCasesTheTypedPath) {
   EXPECT_EQ(BoxTexts(), Lines{Success({"Base A : mise à jour."})});
 }
 
-TEST_F(RunTest, AnEmptyTypedPathEndsTheRunByExitA) {
+TEST_F(RunTest, AnEmptyTypedPathEndsTheRunByExitNoDirectory) {
   Server(Settings({{"A"}, {"B"}}, "[fault]\ncall = QUI\nbase = B\nanswer = empty\n"));
   Prepare({"A", "B"});
   platform.inputAnswers = {""};

@@ -8,12 +8,12 @@ APP = r"C:\APP"
 SUCCESS_HEAD = "Mise à jour du serveur terminée avec succès."
 ERROR_HEAD = "La mise à jour du serveur contient des erreurs."
 ERROR_TAIL = "Veuillez contacter MERIDOXAN."
-EXIT_A = "PB DANS LA RECUPERATION DU CHEMIN DE LA BASE DE DONNEES. MERCI D'APPELER MERIDOXAN"
-EXIT_C = "Les bases de données n'ont pas été mise a jour."
+NO_DIRECTORY = "PB DANS LA RECUPERATION DU CHEMIN DE LA BASE DE DONNEES. MERCI D'APPELER MERIDOXAN"
+LOGIN_CANCELLED = "Les bases de données n'ont pas été mise a jour."
 PACKAGE = {"X.DAT": "données de la mise à niveau\r\n"}
 
 
-def exit_b(entry):
+def open_refused(entry):
     return "Problème dans l'ouverture de la Base de données : " + entry + CRLF + \
         "Merci de contacter MERIDOXAN"
 

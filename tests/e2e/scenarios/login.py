@@ -2,7 +2,7 @@
 
 from harness.scenario import CRITICAL, INFORMATION, scenario
 
-from .common import APP, EXIT_C, PACKAGE, login, open_base, summary
+from .common import APP, LOGIN_CANCELLED, PACKAGE, login, open_base, summary
 
 CONNECT = 'client %d: Connect(user="%s", password=%s, third="") -> %s'
 
@@ -38,7 +38,7 @@ def login_after_refusal(s):
     s.check_secret_kept("faux")
 
 
-@scenario("first base refused 0x80040019: title-bar close retries, Escape ends (exit C)")
+@scenario("first base refused 0x80040019: title-bar close retries, Escape ends (ExitLoginCancelled)")
 def login_cancelled(s):
     s.install(APP, PACKAGE)
     s.base("BASE1", r"D:\BASES\BASE1", refuse=[(0x80040019, ["ADM"])])
@@ -49,7 +49,7 @@ def login_cancelled(s):
     # Neither handler: the same name and the empty password are tried again.
     s.login_dialog(prefill="administrateur-systeme", user="autre", close="Close")
     s.login_dialog(prefill="administrateur-systeme", user="autre", password="x", close="Escape")
-    s.message_box(EXIT_C, CRITICAL)
+    s.message_box(LOGIN_CANCELLED, CRITICAL)
     s.ends()
     s.check_package(r"D:\BASES\BASE1", expected={})
     s.check_version(None)

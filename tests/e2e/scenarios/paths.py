@@ -1,9 +1,9 @@
 """The base's directory: the server's answer, or the operator's; and the
-second base refused (exit B)."""
+second base refused (ExitOpenRefused)."""
 
 from harness.scenario import CRITICAL, INFORMATION, scenario
 
-from .common import (APP, EXIT_A, PACKAGE, check, exit_b, lancemajcd, login, open_base, prompt,
+from .common import (APP, NO_DIRECTORY, PACKAGE, check, open_refused, lancemajcd, login, open_base, prompt,
                      summary, upgrade)
 
 EMPTY_QUI = 'base %s: Execute(command=["P", "QUI"], argument="") -> 0 answer=[]'
@@ -31,7 +31,7 @@ def qui_empty_twice(s):
                     check("BASEX", APP, typed)[1:], calls=["Execute", "Read"])
 
 
-@scenario("the input box cancelled: exit A, nothing copied, no summary")
+@scenario("the input box cancelled: ExitNoDirectory, nothing copied, no summary")
 def input_box_cancelled(s):
     s.install(APP, PACKAGE)
     s.base("BASEX", r"D:\BASES\BASEX")
@@ -39,7 +39,7 @@ def input_box_cancelled(s):
     s.base_list("BASEX\r\n")
     s.start()
     s.input_box(prompt("BASEX"), answer=None)
-    s.message_box(EXIT_A, CRITICAL)
+    s.message_box(NO_DIRECTORY, CRITICAL)
     s.ends()
     s.check_package(r"D:\BASES\BASEX", expected={})
     s.check_version(None)
@@ -66,14 +66,14 @@ def stale_directory_not_reused(s):
                     login(3) + ["client 3: Disconnect() -> 0"])
 
 
-@scenario("second base refused 0x80040006: exit B, its exact two lines")
+@scenario("second base refused 0x80040006: ExitOpenRefused, its exact two lines")
 def second_base_refused(s):
     s.install(APP, PACKAGE)
     s.base("BASE1", r"D:\BASES\BASE1")
     s.base("BASE DEUX", r"D:\BASES\BASE2", refuse=[(0x80040006, [])])
     s.base_list("BASE1\r\nBASE DEUX\r\n")
     s.start()
-    s.message_box(exit_b("BASE DEUX"), CRITICAL)
+    s.message_box(open_refused("BASE DEUX"), CRITICAL)
     s.ends()
     s.check_package(r"D:\BASES\BASE1")
     s.check_package(r"D:\BASES\BASE2", expected={})

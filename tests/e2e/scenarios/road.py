@@ -4,7 +4,7 @@ file decides."""
 from harness.scenario import CRITICAL, INFORMATION, scenario
 from harness.texts import lines
 
-from .common import (APP, EXIT_A, PACKAGE, check, lancemajcd, login, numbered_bases, open_base,
+from .common import (APP, NO_DIRECTORY, PACKAGE, check, lancemajcd, login, numbered_bases, open_base,
                      prompt, qui, summary, upgrade)
 
 
@@ -86,7 +86,7 @@ def missing_base_list(s):
     s.base_list(None)
     s.start()
     s.input_box(prompt(""), answer="")
-    s.message_box(EXIT_A, CRITICAL)
+    s.message_box(NO_DIRECTORY, CRITICAL)
     s.ends()
     s.check_version(None)
     s.check_journal(login(1) + [open_base(1, "", "0x80040202"), "client 1: Disconnect() -> 0"])
