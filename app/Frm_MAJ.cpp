@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string>
 
-#include "app/FichierVersion.h"
 #include "app/Rapport.h"
+#include "app/VersionFile.h"
 #include "connection/Connexion.h"
 #include "connection/Frm_Connexion.h"
 #include "platform/Text.h"
-#include "steps/CheminBase.h"
+#include "steps/BasePath.h"
 #include "steps/CopieInstallMAJ.h"
 #include "steps/ExecutionMAJ.h"
 #include "steps/Recup_Base.h"

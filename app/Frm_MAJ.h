@@ -1,9 +1,9 @@
 // The main window's logic: its load handler and the upgrade run it starts.
 #pragma once
 
-#include "app/RunState.h"
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 #include "platform/Platform.h"
+#include "state/RunState.h"
 
 namespace maj {
 

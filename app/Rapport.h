@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "app/RunState.h"
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 #include "platform/Platform.h"
+#include "state/RunState.h"
 
 namespace maj {
 

@@ -1,4 +1,4 @@
-#include "app/FichierVersion.h"
+#include "app/VersionFile.h"
 
 #include <cstdint>
 

@@ -1,20 +1,35 @@
 enable_testing()
 
-# The portable program logic: builds natively and with the cross compiler.
-add_library(maj_core STATIC
-  app/FichierVersion.cpp
-  app/Frm_MAJ.cpp
-  app/Rapport.cpp
-  connection/Connexion.cpp
-  connection/Frm_Connexion.cpp
+# The portable program logic, one library per layer, each linking only the
+# layers below it (tests/check_layers.py checks the includes the same way).
+# All build natively and with the cross compiler.
+add_library(maj_platform STATIC
   platform/Text.cpp
   platform/TextInput.cpp
-  steps/CheminBase.cpp
+)
+target_link_libraries(maj_platform PUBLIC maj_contract)
+
+add_library(maj_steps STATIC
+  steps/BasePath.cpp
   steps/CopieInstallMAJ.cpp
   steps/ExecutionMAJ.cpp
   steps/Recup_Base.cpp
 )
-target_link_libraries(maj_core PUBLIC maj_contract)
+target_link_libraries(maj_steps PUBLIC maj_platform)
+
+add_library(maj_connection STATIC
+  connection/Connexion.cpp
+  connection/Frm_Connexion.cpp
+)
+target_link_libraries(maj_connection PUBLIC maj_platform)
+
+# The driver, the report and the marker file: the top of the core.
+add_library(maj_core STATIC
+  app/Frm_MAJ.cpp
+  app/Rapport.cpp
+  app/VersionFile.cpp
+)
+target_link_libraries(maj_core PUBLIC maj_steps maj_connection)
 
 option(MAJ_STANDIN "Build the stand-in database server" ON)
 if(MAJ_STANDIN AND EXISTS ${CMAKE_SOURCE_DIR}/standin/CMakeLists.txt)
@@ -22,7 +37,7 @@ if(MAJ_STANDIN AND EXISTS ${CMAKE_SOURCE_DIR}/standin/CMakeLists.txt)
 endif()
 
 if(WIN32)
-  foreach(dir connection/com platform/win32 app/win32 tests/e2e)
+  foreach(dir winsupport connection/com platform/win32 app/win32 tests/e2e)
     if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
       add_subdirectory(${dir})
     endif()

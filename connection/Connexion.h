@@ -3,8 +3,8 @@
 // and in its last error.
 #pragma once
 
-#include "app/RunState.h"
-#include "connection/Dba.h"
+#include "contract/Dba.h"
+#include "state/RunState.h"
 
 namespace maj {
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "app/RunState.h"
 #include "platform/Dialog.h"
 #include "platform/Platform.h"
+#include "state/RunState.h"
 
 namespace maj {
 

@@ -28,13 +28,6 @@ inline constexpr GUID IID_DbaFile = {
 inline constexpr GUID CLSID_DynArray = {
     0xA4D331EF, 0xC576, 0x11D2, {0xB5, 0x3A, 0x00, 0x60, 0x08, 0x52, 0x74, 0x29}};
 
-inline constexpr const wchar_t* kClientProgId = L"DBA.CClient";
-
-// The client class of the stand-in server (the program creates it by ProgID and
-// never names this identity). {30AEAEF5-D55D-440D-8221-B250C1335B90}
-inline constexpr GUID CLSID_StandInClient = {
-    0x30AEAEF5, 0xD55D, 0x440D, {0x82, 0x21, 0xB2, 0x50, 0xC1, 0x33, 0x5B, 0x90}};
-
 struct ICClient : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE Reserved1() = 0;
   virtual HRESULT STDMETHODCALLTYPE Reserved2() = 0;

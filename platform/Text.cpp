@@ -110,4 +110,11 @@ void SecureWipe(std::string& secret) {
   secret.clear();
 }
 
+bool IsQuotablePath(std::string_view path) {
+  for (const char c : path) {
+    if (c == '"' || (static_cast<unsigned char>(c) < 0x20) || c == 0x7F) return false;
+  }
+  return true;
+}
+
 }  // namespace maj

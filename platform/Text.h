@@ -26,6 +26,10 @@ std::string FirstCharacter(std::string_view utf8);
 // path typed on a Western European server); other characters are kept.
 std::string UpperCase(std::string_view utf8);
 
+// Whether a path can stand between double quotes on a command line: no Windows
+// path holds a double quote or a control character.
+bool IsQuotablePath(std::string_view path);
+
 // Overwrites every byte the text's buffer holds, then empties it, so that a
 // password does not linger in memory once it is no longer needed.
 void SecureWipe(std::string& secret);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 
 namespace standin {
 

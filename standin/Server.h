@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 #include "standin/Settings.h"
 #include "standin/Store.h"
 

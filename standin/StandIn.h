@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 #include "standin/Server.h"
 
 namespace standin {

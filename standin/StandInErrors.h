@@ -6,7 +6,7 @@
 
 #include <new>
 
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 #include "platform/Errors.h"
 
 namespace standin {

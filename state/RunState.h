@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
 

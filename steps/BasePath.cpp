@@ -1,4 +1,4 @@
-#include "steps/CheminBase.h"
+#include "steps/BasePath.h"
 
 #include <memory>
 
@@ -37,13 +37,6 @@ std::string QueryBaseDirectory(RunState& state) {
 std::string BasePathPrompt(const std::string& entry) {
   return "Saisir le chemin de la base " + entry + "." + kLineEnd +
          R"((ex:D:\BASESCLIENTS\BASEAFA))";
-}
-
-bool IsQuotablePath(std::string_view path) {
-  for (const char c : path) {
-    if (c == '"' || (static_cast<unsigned char>(c) < 0x20) || c == 0x7F) return false;
-  }
-  return true;
 }
 
 bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/RunState.h"
 #include "platform/Platform.h"
+#include "state/RunState.h"
 
 namespace maj {
 
@@ -18,9 +18,5 @@ namespace maj {
 
 // The prompt of the input box for that base entry.
 std::string BasePathPrompt(const std::string& entry);
-
-// Whether a path can stand between double quotes on a command line: no Windows
-// path holds a double quote or a control character.
-bool IsQuotablePath(std::string_view path);
 
 }  // namespace maj

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "steps/CheminBase.h"
+#include "platform/Text.h"
 
 namespace maj {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/RunState.h"
 #include "platform/Platform.h"
+#include "state/RunState.h"
 
 namespace maj {
 

@@ -1,8 +1,8 @@
 // The list of bases to upgrade: one entry per line of the base list file.
 #pragma once
 
-#include "app/RunState.h"
 #include "platform/Platform.h"
+#include "state/RunState.h"
 
 namespace maj {
 

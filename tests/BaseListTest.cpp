@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/RunState.h"
 #include "platform/TextInput.h"
+#include "state/RunState.h"
 #include "steps/Recup_Base.h"
 #include "tests/support/TestPlatform.h"
 

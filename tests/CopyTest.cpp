@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "app/RunState.h"
+#include "state/RunState.h"
 #include "steps/CopieInstallMAJ.h"
 #include "tests/support/TestPlatform.h"
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
-#include "app/FichierVersion.h"
-#include "app/RunState.h"
+#include "app/VersionFile.h"
+#include "state/RunState.h"
 #include "tests/support/TestPlatform.h"
 
 namespace maj {

@@ -3,8 +3,8 @@
 // of its four ways and never hanging.
 #include <gtest/gtest.h>
 
-#include "app/FichierVersion.h"
 #include "app/Frm_MAJ.h"
+#include "app/VersionFile.h"
 #include "steps/Recup_Base.h"
 #include "tests/support/RunFixture.h"
 #include "tests/support/Switchboard.h"

@@ -4,8 +4,8 @@
 #include <map>
 #include <vector>
 
-#include "app/RunState.h"
 #include "connection/Frm_Connexion.h"
+#include "state/RunState.h"
 #include "tests/support/TestPlatform.h"
 
 namespace maj {

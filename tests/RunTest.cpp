@@ -10,7 +10,7 @@
 #include <iterator>
 #include <utility>
 
-#include "app/FichierVersion.h"
+#include "app/VersionFile.h"
 #include "steps/Recup_Base.h"
 #include "tests/support/RunFixture.h"
 

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "app/FichierVersion.h"
-#include "app/RunState.h"
+#include "app/VersionFile.h"
+#include "state/RunState.h"
 #include "tests/support/TestPlatform.h"
 
 namespace maj {

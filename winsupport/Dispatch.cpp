@@ -1,8 +1,8 @@
-#include "connection/com/Dispatch.h"
+#include "winsupport/Dispatch.h"
 
 #include <vector>
 
-#include "connection/com/ComOwners.h"
+#include "winsupport/ComOwners.h"
 
 namespace com {
 namespace {

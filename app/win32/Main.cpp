@@ -7,9 +7,9 @@
 #include <objbase.h>
 
 #include "app/Frm_MAJ.h"
-#include "app/RunState.h"
 #include "connection/com/ComDba.h"
 #include "platform/win32/Win32Platform.h"
+#include "state/RunState.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   // COM on the window thread, before any object exists.

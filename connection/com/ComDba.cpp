@@ -2,14 +2,11 @@
 
 #include <utility>
 
-#include "connection/com/Dispatch.h"
+#include "winsupport/Dispatch.h"
+#include "winsupport/Win32Errors.h"
 
 namespace maj {
 namespace {
-
-ErrorNumber Number(HRESULT hr) {
-  return static_cast<ErrorNumber>(hr);
-}
 
 // A DynArray reached by late binding: the default member with no index (the
 // whole value) or one 16-bit index (a field), and "DCount" asked by name.
@@ -21,7 +18,7 @@ class LateDynArray final : public DynArray {
 
   ErrorNumber PutValue(const std::string& whole) override {
     com::Variant value(whole);
-    return Number(
+    return win32::FromHResult(
         com::Invoke(object_.Get(), DISPID_VALUE, DISPATCH_PROPERTYPUT, {&*value}, nullptr));
   }
 
@@ -33,7 +30,7 @@ class LateDynArray final : public DynArray {
   ErrorNumber PutField(std::int16_t index, const std::string& field) override {
     com::Variant n(index);
     com::Variant value(field);
-    return Number(
+    return win32::FromHResult(
         com::Invoke(object_.Get(), DISPID_VALUE, DISPATCH_PROPERTYPUT, {&*n, &*value}, nullptr));
   }
 
@@ -44,7 +41,7 @@ class LateDynArray final : public DynArray {
     std::int32_t n = 0;
     if (SUCCEEDED(hr)) hr = com::ToInt32(*result, n);
     if (SUCCEEDED(hr)) count = n;
-    return Number(hr);
+    return win32::FromHResult(hr);
   }
 
  private:
@@ -55,7 +52,7 @@ class LateDynArray final : public DynArray {
     std::string value;
     if (SUCCEEDED(hr)) hr = com::ToUtf8(*result, value);
     if (SUCCEEDED(hr)) text = std::move(value);
-    return Number(hr);
+    return win32::FromHResult(hr);
   }
 
   com::ComPtr<IDispatch> object_;
@@ -78,7 +75,7 @@ class ComDbaFile final : public DbaFile {
     com::Bstr k(key);
     com::ComPtr<IDispatch> out;
     const HRESULT hr = file_->Read(k.Ref(), out.Put());
-    if (FAILED(hr)) return Number(hr);
+    if (FAILED(hr)) return win32::FromHResult(hr);
     if (!out) return kErrObjectRequired;
     record = WrapDynArray(std::move(out));
     return kOk;
@@ -98,7 +95,7 @@ class ComDatabase final : public Database {
     HRESULT hr = database_->OpenFile(n.Ref(), out.Put());
     com::ComPtr<dba::IDbaFile> typed;
     if (SUCCEEDED(hr)) hr = Query(out, dba::IID_DbaFile, typed);
-    if (FAILED(hr)) return Number(hr);
+    if (FAILED(hr)) return win32::FromHResult(hr);
     file = std::make_shared<ComDbaFile>(std::move(typed));
     return kOk;
   }
@@ -114,7 +111,7 @@ class ComDatabase final : public Database {
     // The status is the caller's variable handed by reference: what the server
     // wrote there stays, whatever the call returned.
     status = static_cast<std::int32_t>(serverStatus);
-    if (FAILED(hr)) return Number(hr);
+    if (FAILED(hr)) return win32::FromHResult(hr);
     if (!out) return kErrObjectRequired;
     answer = WrapDynArray(std::move(out));
     return kOk;
@@ -137,14 +134,14 @@ class ComClient final : public CClient {
     VARIANT_BOOL connected = VARIANT_FALSE;
     const HRESULT hr = client_->Connect(u.Ref(), p.Ref(), t.Ref(), &connected);
     p.Wipe();
-    if (FAILED(hr)) return Number(hr);
+    if (FAILED(hr)) return win32::FromHResult(hr);
     result = connected;
     return kOk;
   }
 
   ErrorNumber Disconnect() override {
     com::Variant discarded;
-    return Number(client_->Disconnect(discarded.Get()));
+    return win32::FromHResult(client_->Disconnect(discarded.Get()));
   }
 
   ErrorNumber OpenDatabase(const std::string& name, const std::string& entry,
@@ -155,7 +152,7 @@ class ComClient final : public CClient {
     HRESULT hr = client_->OpenDatabase(n.Ref(), e.Ref(), out.Put());
     com::ComPtr<dba::IDatabase> typed;
     if (SUCCEEDED(hr)) hr = Query(out, dba::IID_Database, typed);
-    if (FAILED(hr)) return Number(hr);
+    if (FAILED(hr)) return win32::FromHResult(hr);
     database = std::make_shared<ComDatabase>(std::move(typed));
     return kOk;
   }
@@ -178,14 +175,14 @@ ErrorNumber ComDbaFactory::CreateClient(const std::string& progId,
                                         std::shared_ptr<CClient>& client) {
   CLSID clsid{};
   HRESULT hr = CLSIDFromProgID(com::Widen(progId).c_str(), &clsid);
-  if (FAILED(hr)) return Number(hr);
+  if (FAILED(hr)) return win32::FromHResult(hr);
   com::ComPtr<IUnknown> object;
   hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IUnknown,
                         reinterpret_cast<void**>(object.Put()));
-  if (FAILED(hr)) return Number(hr);
+  if (FAILED(hr)) return win32::FromHResult(hr);
   com::ComPtr<dba::ICClient> typed;
   hr = object.As(dba::IID_CClient, typed);
-  if (FAILED(hr)) return Number(hr);
+  if (FAILED(hr)) return win32::FromHResult(hr);
   client = WrapClient(std::move(typed));
   return kOk;
 }
@@ -194,7 +191,7 @@ ErrorNumber ComDbaFactory::CreateDynArray(std::shared_ptr<DynArray>& array) {
   com::ComPtr<IDispatch> object;
   const HRESULT hr = CoCreateInstance(dba::CLSID_DynArray, nullptr, CLSCTX_SERVER, IID_IDispatch,
                                       reinterpret_cast<void**>(object.Put()));
-  if (FAILED(hr)) return Number(hr);
+  if (FAILED(hr)) return win32::FromHResult(hr);
   array = WrapDynArray(std::move(object));
   return kOk;
 }

@@ -1,4 +1,4 @@
-// The component contract of connection/Dba.h bound to the COM server "DBA":
+// The component contract of contract/Dba.h bound to the COM server "DBA":
 // the client, the base and the database file through their vtables (raw
 // interfaces of DbaCom.h), and DynArray by late binding only. Every HRESULT
 // comes back unchanged as the error number. Windows only; all calls on the
@@ -7,9 +7,9 @@
 
 #include <memory>
 
-#include "connection/Dba.h"
-#include "connection/com/ComOwners.h"
-#include "connection/com/DbaCom.h"
+#include "contract/Dba.h"
+#include "contract/DbaCom.h"
+#include "winsupport/ComOwners.h"
 
 namespace maj {
 

@@ -1,11 +1,11 @@
 // Message boxes, the input box and the rendered dialogs.
 #include <string>
 
-#include "connection/com/ComOwners.h"
 #include "platform/win32/DialogView.h"
-#include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WindowStates.h"
+#include "winsupport/ComOwners.h"
+#include "winsupport/Win32Errors.h"
 
 namespace maj::win32 {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/Handles.h"
+#include "winsupport/Handles.h"
 
 namespace maj::win32 {
 

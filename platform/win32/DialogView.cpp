@@ -6,12 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "connection/com/ComOwners.h"
 #include "platform/win32/BusyPointer.h"
-#include "platform/win32/Handles.h"
 #include "platform/win32/Layout.h"
-#include "platform/win32/Win32Errors.h"
 #include "platform/win32/WindowStates.h"
+#include "winsupport/ComOwners.h"
+#include "winsupport/Handles.h"
+#include "winsupport/Win32Errors.h"
 
 namespace maj::win32 {
 namespace {

@@ -3,18 +3,15 @@
 #include <utility>
 #include <vector>
 
-#include "connection/com/ComOwners.h"
-#include "connection/com/Dispatch.h"
 #include "platform/win32/Win32Platform.h"
+#include "winsupport/ComOwners.h"
+#include "winsupport/Dispatch.h"
+#include "winsupport/Win32Errors.h"
 
 namespace maj::win32 {
 namespace {
 
 constexpr const wchar_t* kProgId = L"Scripting.FileSystemObject";
-
-ErrorNumber Number(HRESULT hr) {
-  return static_cast<ErrorNumber>(hr);
-}
 
 // The object a member returns.
 HRESULT MemberObject(IDispatch* object, const wchar_t* member, WORD flags,
@@ -63,7 +60,7 @@ class LateFileSystemObject final : public FileSystemObject {
       if (SUCCEEDED(hr)) hr = com::ToUtf8(*fullPath, text);
       if (SUCCEEDED(hr)) found.push_back(std::move(text));
     }
-    if (FAILED(hr)) return Number(hr);
+    if (FAILED(hr)) return FromHResult(hr);
     files = std::move(found);
     return kOk;
   }
@@ -85,11 +82,11 @@ class LateFileSystemObject final : public FileSystemObject {
 ErrorNumber Win32Platform::CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) {
   CLSID clsid{};
   HRESULT hr = CLSIDFromProgID(kProgId, &clsid);
-  if (FAILED(hr)) return Number(hr);
+  if (FAILED(hr)) return FromHResult(hr);
   com::ComPtr<IDispatch> object;
   hr = CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch,
                         reinterpret_cast<void**>(object.Put()));
-  if (FAILED(hr)) return Number(hr);
+  if (FAILED(hr)) return FromHResult(hr);
   fso = std::make_shared<LateFileSystemObject>(std::move(object));
   return kOk;
 }

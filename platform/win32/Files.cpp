@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "connection/com/ComOwners.h"
-#include "platform/win32/Handles.h"
-#include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Platform.h"
+#include "winsupport/ComOwners.h"
+#include "winsupport/Handles.h"
+#include "winsupport/Win32Errors.h"
 
 namespace maj::win32 {
 namespace {

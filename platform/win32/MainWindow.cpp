@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "connection/com/ComOwners.h"
 #include "platform/win32/BusyPointer.h"
 #include "platform/win32/Layout.h"
-#include "platform/win32/Win32Errors.h"
+#include "winsupport/ComOwners.h"
+#include "winsupport/Win32Errors.h"
 
 namespace maj::win32 {
 namespace {

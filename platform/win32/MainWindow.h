@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "platform/Errors.h"
-#include "platform/win32/Handles.h"
+#include "winsupport/Handles.h"
 
 namespace maj::win32 {
 

@@ -5,9 +5,9 @@
 // lmcons.h needs the types windows.h declares.
 #include <lmcons.h>
 
-#include "connection/com/ComOwners.h"
-#include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Platform.h"
+#include "winsupport/ComOwners.h"
+#include "winsupport/Win32Errors.h"
 
 namespace maj::win32 {
 

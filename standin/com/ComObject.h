@@ -11,9 +11,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "connection/com/ComOwners.h"
 #include "standin/StandInErrors.h"
 #include "standin/com/Module.h"
+#include "winsupport/ComOwners.h"
 
 namespace standin::com_server {
 

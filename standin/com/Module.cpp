@@ -9,12 +9,13 @@
 #include <string>
 #include <system_error>
 
-#include "connection/com/DbaCom.h"
+#include "contract/DbaCom.h"
 #include "standin/DynArray.h"
 #include "standin/IniText.h"
 #include "standin/StandIn.h"
 #include "standin/Text.h"
 #include "standin/com/Census.h"
+#include "standin/com/ClientClass.h"
 #include "standin/com/ComObject.h"
 #include "standin/com/Objects.h"
 #include "standin/com/Registry.h"

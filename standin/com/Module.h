@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 
 namespace standin::com_server {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "connection/com/DbaCom.h"
+#include "contract/DbaCom.h"
 #include "standin/com/ComObject.h"
 
 namespace standin::com_server {

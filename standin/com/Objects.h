@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "connection/Dba.h"
-#include "connection/com/ComOwners.h"
+#include "contract/Dba.h"
+#include "winsupport/ComOwners.h"
 
 namespace standin::com_server {
 

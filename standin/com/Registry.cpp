@@ -4,8 +4,11 @@
 
 #include <utility>
 
-#include "connection/com/DbaCom.h"
-#include "platform/win32/Handles.h"
+#include "contract/Dba.h"
+#include "contract/DbaCom.h"
+#include "standin/com/ClientClass.h"
+#include "winsupport/ComOwners.h"
+#include "winsupport/Handles.h"
 
 namespace standin::com_server {
 
@@ -77,7 +80,7 @@ HRESULT RegisterClass(const GUID& clsid, const wchar_t* name, const std::wstring
 
 HRESULT RegisterClasses(const std::wstring& dllPath) {
   const std::wstring client = GuidText(dba::CLSID_StandInClient);
-  const std::wstring progId = dba::kClientProgId;
+  const std::wstring progId = com::Widen(maj::kDbaClientProgId);
   HRESULT hr = RegisterClass(dba::CLSID_StandInClient, kClientName, dllPath);
   if (SUCCEEDED(hr)) hr = SetValue(L"CLSID\\" + client + L"\\ProgID", nullptr, progId);
   if (SUCCEEDED(hr)) hr = SetValue(progId, nullptr, kClientName);
@@ -88,7 +91,7 @@ HRESULT RegisterClasses(const std::wstring& dllPath) {
 
 HRESULT UnregisterClasses(const std::wstring& dllPath) {
   const std::wstring client = GuidText(dba::CLSID_StandInClient);
-  const std::wstring progId = dba::kClientProgId;
+  const std::wstring progId = com::Widen(maj::kDbaClientProgId);
   const std::wstring dynArray = L"CLSID\\" + GuidText(dba::CLSID_DynArray);
   HRESULT hr = DeleteTree(L"CLSID\\" + client);
   if (SUCCEEDED(hr) && SameText(ReadValue(progId + L"\\CLSID"), client)) hr = DeleteTree(progId);

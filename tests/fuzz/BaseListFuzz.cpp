@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/RunState.h"
+#include "state/RunState.h"
 #include "steps/Recup_Base.h"
 #include "tests/fuzz/FuzzPlatform.h"
 #include "tests/support/Cp1252.h"

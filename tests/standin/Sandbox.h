@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 #include "standin/StandIn.h"
 
 namespace standin::testing {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/RunState.h"
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 #include "standin/StandIn.h"
+#include "state/RunState.h"
 #include "tests/support/TestPlatform.h"
 
 namespace maj::test {

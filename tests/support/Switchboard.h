@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "connection/Dba.h"
+#include "contract/Dba.h"
 
 namespace maj::test {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "connection/com/ComDba.h"
-#include "connection/com/ComOwners.h"
+#include "winsupport/ComOwners.h"
 
 namespace maj {
 namespace {

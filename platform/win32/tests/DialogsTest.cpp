@@ -6,12 +6,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/RunState.h"
 #include "connection/Frm_Connexion.h"
 #include "platform/win32/DialogView.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/tests/Operator.h"
+#include "state/RunState.h"
 
 namespace maj::win32 {
 namespace {

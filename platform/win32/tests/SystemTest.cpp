@@ -8,8 +8,8 @@
 // lmcons.h needs the types windows.h declares.
 #include <lmcons.h>
 
-#include "connection/com/ComOwners.h"
 #include "platform/win32/Win32Platform.h"
+#include "winsupport/ComOwners.h"
 
 namespace maj::win32 {
 namespace {

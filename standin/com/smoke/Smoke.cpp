@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <string>
 
-#include "connection/com/ComOwners.h"
-#include "connection/com/DbaCom.h"
-#include "connection/com/Dispatch.h"
+#include "contract/Dba.h"
+#include "contract/DbaCom.h"
+#include "standin/com/ClientClass.h"
+#include "winsupport/ComOwners.h"
+#include "winsupport/Dispatch.h"
 
 namespace {
 
@@ -126,8 +128,8 @@ void DriveDynArray() {
 void DriveClient() {
   std::printf("-- client by ProgID, vtable calls\n");
   CLSID clsid{};
-  if (!Check("CLSIDFromProgID(\"DBA.CClient\")", CLSIDFromProgID(dba::kClientProgId, &clsid),
-             S_OK) ||
+  if (!Check("CLSIDFromProgID(\"DBA.CClient\")",
+             CLSIDFromProgID(com::Widen(maj::kDbaClientProgId).c_str(), &clsid), S_OK) ||
       !Check("the ProgID names the stand-in's class",
              IsEqualCLSID(clsid, dba::CLSID_StandInClient) ? S_OK : E_FAIL, S_OK)) {
     return;
@@ -217,7 +219,8 @@ void DriveBrokenSettings() {
   std::printf("-- data folder with malformed settings\n");
   CLSID clsid{};
   com::ComPtr<IUnknown> object;
-  Check("CLSIDFromProgID(\"DBA.CClient\")", CLSIDFromProgID(dba::kClientProgId, &clsid), S_OK);
+  Check("CLSIDFromProgID(\"DBA.CClient\")",
+        CLSIDFromProgID(com::Widen(maj::kDbaClientProgId).c_str(), &clsid), S_OK);
   Check("CoCreateInstance(DBA.CClient) fails",
         CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                          reinterpret_cast<void**>(object.Put())),
@@ -247,7 +250,7 @@ int main(int argc, char** argv) {
     CLSID clsid{};
     com::ComPtr<IUnknown> again;
     Check("CoCreateInstance(DBA.CClient) after CoFreeUnusedLibrariesEx",
-          SUCCEEDED(CLSIDFromProgID(dba::kClientProgId, &clsid))
+          SUCCEEDED(CLSIDFromProgID(com::Widen(maj::kDbaClientProgId).c_str(), &clsid))
               ? CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                  reinterpret_cast<void**>(again.Put()))
               : E_FAIL,

@@ -3,8 +3,8 @@
 #include <cwctype>
 #include <string>
 
-#include "connection/com/ComOwners.h"
 #include "tests/e2e/operator/Look.h"
+#include "winsupport/ComOwners.h"
 
 namespace op {
 

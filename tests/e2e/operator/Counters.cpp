@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/win32/Handles.h"
 #include "tests/e2e/operator/Output.h"
+#include "winsupport/Handles.h"
 
 namespace op {
 namespace {

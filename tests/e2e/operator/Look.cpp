@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "connection/com/ComOwners.h"
 #include "tests/e2e/operator/IconMatch.h"
 #include "tests/e2e/operator/Output.h"
+#include "winsupport/ComOwners.h"
 
 namespace op {
 

@@ -26,13 +26,13 @@
 #include <string>
 #include <vector>
 
-#include "connection/com/ComOwners.h"
-#include "platform/win32/Handles.h"
 #include "tests/e2e/operator/Act.h"
 #include "tests/e2e/operator/Counters.h"
 #include "tests/e2e/operator/Look.h"
 #include "tests/e2e/operator/Output.h"
 #include "tests/e2e/operator/Timing.h"
+#include "winsupport/ComOwners.h"
+#include "winsupport/Handles.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <sstream>
 #include <vector>
 
-#include "connection/com/ComOwners.h"
-#include "platform/win32/Handles.h"
 #include "tests/e2e/operator/Look.h"
 #include "tests/e2e/operator/Output.h"
+#include "winsupport/ComOwners.h"
+#include "winsupport/Handles.h"
 
 namespace op {
 namespace {
