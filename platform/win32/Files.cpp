@@ -2,7 +2,9 @@
 // (UNC paths included); file contents are bytes, left untouched.
 #include <algorithm>
 #include <string>
+#include <vector>
 
+#include "platform/win32/FileCalls.h"
 #include "platform/win32/Win32Platform.h"
 #include "winsupport/ComOwners.h"
 #include "winsupport/Handles.h"
@@ -41,16 +43,17 @@ class TemporaryFile {
   TemporaryFile& operator=(const TemporaryFile&) = delete;
   ~TemporaryFile() {
     file_.Reset();
-    if (!path_.empty()) DeleteFileW(path_.c_str());
+    if (!path_.empty()) RewriteCalls().deleteFile(path_.c_str());
   }
 
   // Creates a file of a name no other file has, in the target's folder.
   ErrorNumber Create(const std::wstring& target) {
     const std::wstring stem = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".";
     for (unsigned attempt = 0;; ++attempt) {
-      const std::wstring candidate = stem + std::to_wstring(GetTickCount() + attempt) + L".tmp";
-      file_ = FromCreateFile(CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+      const std::wstring candidate =
+          stem + std::to_wstring(GetTickCount() + attempt) + kTemporarySuffix;
+      file_ = FromCreateFile(RewriteCalls().createFile(candidate.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
       if (file_) {
         path_ = candidate;
         return kOk;
@@ -60,25 +63,49 @@ class TemporaryFile {
   }
 
   ErrorNumber WriteAll(const std::string& bytes) {
+    const FileCalls& calls = RewriteCalls();
     std::size_t done = 0;
     while (done < bytes.size()) {
       DWORD written = 0;
       const auto piece = static_cast<DWORD>(std::min(bytes.size() - done, kMaxPiece));
-      if (!WriteFile(file_.Get(), bytes.data() + done, piece, &written, nullptr)) {
+      if (!calls.writeFile(file_.Get(), bytes.data() + done, piece, &written, nullptr)) {
         return LastError();
       }
       done += written;
     }
-    if (!FlushFileBuffers(file_.Get())) return LastError();
-    if (!CloseHandle(file_.Release())) return LastError();
+    if (!calls.flushFileBuffers(file_.Get())) return LastError();
+    if (!calls.closeHandle(file_.Release())) return LastError();
     return kOk;
   }
 
-  ErrorNumber Replace(const std::wstring& target) {
-    if (!MoveFileExW(path_.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return LastError();
+  // Gives the new content what the old file carries: its attributes (hidden,
+  // system, ...), its owner and its access rights. The attributes are
+  // required; the security is carried where the system lets us read it.
+  ErrorNumber TakeOver(const std::wstring& target, DWORD attributes) {
+    const FileCalls& calls = RewriteCalls();
+    if (!calls.setFileAttributes(path_.c_str(), attributes)) return LastError();
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD needed = 0;
+    calls.getFileSecurity(target.c_str(), what, nullptr, 0, &needed);
+    std::vector<BYTE> descriptor(needed);
+    if (needed != 0 &&
+        calls.getFileSecurity(target.c_str(), what, descriptor.data(), needed, &needed)) {
+      // Setting an owner other than ourselves needs a privilege we may not hold:
+      // then the access rights alone.
+      if (!calls.setFileSecurity(path_.c_str(), what, descriptor.data())) {
+        calls.setFileSecurity(path_.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+      }
     }
+    return kOk;
+  }
+
+  // The new content takes the file's name in one rename, which the system
+  // makes whole: a crash leaves the old file or the new one. ReplaceFileW is
+  // not used: Wine's moves the old file aside first, and a crash between its
+  // two renames leaves no file at all (72 of 1000 kills in RewriteCrash).
+  ErrorNumber Replace(const std::wstring& target, bool exists) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (exists ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (!RewriteCalls().moveFileEx(path_.c_str(), target.c_str(), flags)) return LastError();
     path_.clear();
     return kOk;
   }
@@ -88,7 +115,28 @@ class TemporaryFile {
   std::wstring path_;
 };
 
+// A run killed while rewriting leaves its temporary beside the file; the next
+// rewrite removes it. Only one run works on the file at a time.
+void RemoveStaleTemporaries(const std::wstring& target) {
+  const std::size_t slash = target.find_last_of(L'\\');
+  const std::wstring folder = slash == std::wstring::npos ? L"" : target.substr(0, slash + 1);
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW((target + L".*" + kTemporarySuffix).c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      RewriteCalls().deleteFile((folder + entry.cFileName).c_str());
+    }
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+}
+
 }  // namespace
+
+FileCalls& RewriteCalls() {
+  static FileCalls calls;
+  return calls;
+}
 
 ErrorNumber Win32Platform::FindEntry(const std::string& path, bool& found) {
   if (GetFileAttributesW(com::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -133,17 +181,22 @@ ErrorNumber Win32Platform::FileLength(const std::string& path, std::uint64_t& le
 
 ErrorNumber Win32Platform::RewriteFile(const std::string& path, const std::string& bytes) {
   const std::wstring target = com::Widen(path);
-  const DWORD attributes = GetFileAttributesW(target.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
+  const DWORD attributes = RewriteCalls().getFileAttributes(target.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (!exists) {
     if (GetLastError() != ERROR_FILE_NOT_FOUND) return LastError();
   } else if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
     // A read-only file is kept as it is, though a rename could replace it.
     return kWin32AccessDenied;
   }
+  RemoveStaleTemporaries(target);
   TemporaryFile temporary;
   if (const ErrorNumber failed = temporary.Create(target)) return failed;
   if (const ErrorNumber failed = temporary.WriteAll(bytes)) return failed;
-  return temporary.Replace(target);
+  if (exists) {
+    if (const ErrorNumber failed = temporary.TakeOver(target, attributes)) return failed;
+  }
+  return temporary.Replace(target, exists);
 }
 
 }  // namespace maj::win32

@@ -1,0 +1,74 @@
+// Folders and listings the Windows tests share.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "winsupport/ComOwners.h"
+
+namespace maj::win32 {
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class Scratch {
+ public:
+  explicit Scratch(const std::wstring& parent) {
+    static unsigned serial = 0;
+    root_ = parent + L"\\maj-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++serial);
+    CreateDirectoryW(root_.c_str(), nullptr);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  ~Scratch() { Remove(root_); }
+
+  std::string Path(const std::string& name = "") const {
+    return com::Narrow(root_) + (name.empty() ? "" : "\\" + name);
+  }
+
+ private:
+  static void Remove(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = folder + L"\\" + name;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          Remove(path);
+        } else {
+          DeleteFileW(path.c_str());
+        }
+      } while (FindNextFileW(find, &entry));
+      FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+  }
+
+  std::wstring root_;
+};
+
+inline std::wstring TempFolder() {
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetTempPathW(MAX_PATH, path);
+  return std::wstring(path, n > 0 && path[n - 1] == L'\\' ? n - 1 : n);
+}
+
+// Names of the files directly in a folder, as the system lists them.
+inline std::vector<std::string> Entries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = FindFirstFileW((com::Widen(folder) + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..") names.push_back(com::Narrow(name));
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return names;
+}
+
+}  // namespace maj::win32

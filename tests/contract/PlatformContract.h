@@ -1,0 +1,158 @@
+// What every platform promises about files, processes and the clock, as one
+// typed suite. Each platform instantiates it with a subject that gives:
+//   Platform& Get();                         the platform under test
+//   std::string Folder();                    a fresh empty folder (Windows path)
+//   void SetReadOnly(const std::string&, bool);
+//   std::string StaleTemporary(const std::string& file);
+//                                            the name a rewrite killed midway
+//                                            leaves beside `file`
+//   std::vector<std::string> Names(const std::string& folder);  sorted
+// The test platform runs it natively, the Win32 platform under Wine.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace maj::contract {
+
+template <class Subject>
+class PlatformContract : public ::testing::Test {
+ protected:
+  Platform& P() { return subject.Get(); }
+
+  std::string Read(const std::string& path) {
+    std::unique_ptr<ByteSource> file;
+    if (P().OpenForInput(path, file) != kOk) return "<cannot open>";
+    std::string bytes;
+    char buffer[3];  // small, so that reads are joined
+    std::size_t got = 0;
+    while (file->Read(buffer, sizeof buffer, got) == kOk && got > 0) bytes.append(buffer, got);
+    return bytes;
+  }
+
+  Subject subject;
+};
+
+TYPED_TEST_SUITE_P(PlatformContract);
+
+TYPED_TEST_P(PlatformContract, FoldersAreFoundCreatedOnceAndNeedTheirParent) {
+  const std::string folder = this->subject.Folder() + "\\MERIDOXAN";
+  bool found = true;
+  ASSERT_EQ(this->P().FindEntry(folder, found), kOk);
+  EXPECT_FALSE(found);
+  ASSERT_EQ(this->P().FindEntry(folder + "\\absent\\x.txt", found), kOk) << "parent missing";
+  EXPECT_FALSE(found);
+  ASSERT_EQ(this->P().CreateFolder(folder), kOk);
+  EXPECT_EQ(this->P().CreateFolder(folder), kWin32AlreadyExists);
+  EXPECT_EQ(this->P().CreateFolder(folder + "\\A\\B"), kWin32PathNotFound);
+  ASSERT_EQ(this->P().FindEntry(folder, found), kOk);
+  EXPECT_TRUE(found) << "a folder counts";
+}
+
+TYPED_TEST_P(PlatformContract, AppendCreatesAnEmptyFileThenLeavesItAlone) {
+  const std::string file = this->subject.Folder() + "\\VERSION.txt";
+  ASSERT_EQ(this->P().OpenForAppend(file), kOk);
+  bool found = false;
+  ASSERT_EQ(this->P().FindEntry(file, found), kOk);
+  EXPECT_TRUE(found) << "a plain file counts";
+  std::uint64_t length = 99;
+  ASSERT_EQ(this->P().FileLength(file, length), kOk);
+  EXPECT_EQ(length, 0u);
+  ASSERT_EQ(this->P().RewriteFile(file, "712\r\n"), kOk);
+  ASSERT_EQ(this->P().OpenForAppend(file), kOk);
+  EXPECT_EQ(this->Read(file), "712\r\n");
+}
+
+TYPED_TEST_P(PlatformContract, MissingFilesAndFoldersHaveTheirOwnNumbers) {
+  const std::string folder = this->subject.Folder();
+  std::unique_ptr<ByteSource> none;
+  EXPECT_EQ(this->P().OpenForInput(folder + "\\absent.txt", none), kWin32FileNotFound);
+  EXPECT_EQ(this->P().OpenForInput(folder + "\\absent\\x.txt", none), kWin32PathNotFound);
+  EXPECT_FALSE(none);
+  std::uint64_t length = 0;
+  EXPECT_EQ(this->P().FileLength(folder + "\\absent.txt", length), kWin32FileNotFound);
+  EXPECT_EQ(this->P().RewriteFile(folder + "\\absent\\x.txt", "x"), kWin32PathNotFound);
+  EXPECT_TRUE(this->subject.Names(folder).empty()) << "nothing created";
+}
+
+TYPED_TEST_P(PlatformContract, ARewriteReplacesTheBytesWholeAndLeavesOnlyTheFile) {
+  const std::string folder = this->subject.Folder();
+  const std::string file = folder + "\\VERSION.txt";
+  const std::string bytes = std::string("712\r\nVersion \xE9t\xE9\r\n") + '\0' + "\xFF fin";
+  ASSERT_EQ(this->P().RewriteFile(file, bytes), kOk) << "a new file";
+  EXPECT_EQ(this->Read(file), bytes);
+  std::uint64_t length = 0;
+  ASSERT_EQ(this->P().FileLength(file, length), kOk);
+  EXPECT_EQ(length, bytes.size());
+  ASSERT_EQ(this->P().RewriteFile(file, "court"), kOk) << "an existing file, made shorter";
+  EXPECT_EQ(this->Read(file), "court");
+  ASSERT_EQ(this->P().RewriteFile(file, ""), kOk);
+  EXPECT_EQ(this->Read(file), "");
+  EXPECT_EQ(this->subject.Names(folder), std::vector<std::string>{"VERSION.txt"});
+}
+
+TYPED_TEST_P(PlatformContract, AReadOnlyFileIsRefusedAndKept) {
+  const std::string folder = this->subject.Folder();
+  const std::string file = folder + "\\VERSION.txt";
+  ASSERT_EQ(this->P().RewriteFile(file, "ancien"), kOk);
+  this->subject.SetReadOnly(file, true);
+  EXPECT_EQ(this->P().RewriteFile(file, "nouveau"), kWin32AccessDenied);
+  EXPECT_EQ(this->Read(file), "ancien");
+  EXPECT_EQ(this->subject.Names(folder), std::vector<std::string>{"VERSION.txt"});
+  this->subject.SetReadOnly(file, false);
+}
+
+TYPED_TEST_P(PlatformContract, ARewriteRemovesTheTemporaryAKilledOneLeft) {
+  const std::string folder = this->subject.Folder();
+  const std::string file = folder + "\\VERSION.txt";
+  ASSERT_EQ(this->P().RewriteFile(file, "ancien"), kOk);
+  ASSERT_EQ(this->P().OpenForAppend(this->subject.StaleTemporary(file)), kOk);
+  ASSERT_EQ(this->subject.Names(folder).size(), 2u);
+  ASSERT_EQ(this->P().RewriteFile(file, "nouveau"), kOk);
+  EXPECT_EQ(this->Read(file), "nouveau");
+  EXPECT_EQ(this->subject.Names(folder), std::vector<std::string>{"VERSION.txt"});
+}
+
+TYPED_TEST_P(PlatformContract, ACopyCommandRunsToItsEndAndIsSeenEnded) {
+  const std::string folder = this->subject.Folder();
+  ASSERT_EQ(this->P().RewriteFile(folder + "\\A.DAT", "données"), kOk);
+  ASSERT_EQ(this->P().CreateFolder(folder + "\\INSTALLMAJ"), kOk);
+  std::unique_ptr<Process> process;
+  ASSERT_EQ(
+      this->P().StartProcess("xcopy \"" + folder + "\\A.DAT\" \"" + folder + "\\INSTALLMAJ\" /C /Y",
+                             StartWindow::Minimised, process),
+      kOk);
+  ASSERT_TRUE(process);
+  bool ended = false;
+  for (int poll = 0; poll < 600 && !ended; ++poll) {
+    this->P().Sleep(50);
+    ASSERT_EQ(process->HasEnded(ended), kOk);
+  }
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(this->Read(folder + "\\INSTALLMAJ\\A.DAT"), "données");
+}
+
+TYPED_TEST_P(PlatformContract, TheClockMovesForwardByWhatASleepWaits) {
+  const std::uint64_t before = this->P().Milliseconds();
+  this->P().Sleep(120);
+  const std::uint64_t after = this->P().Milliseconds();
+  EXPECT_GE(after - before, 110u);
+  EXPECT_LT(after - before, 1000u);
+  EXPECT_GE(this->P().Milliseconds(), after);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(PlatformContract, FoldersAreFoundCreatedOnceAndNeedTheirParent,
+                            AppendCreatesAnEmptyFileThenLeavesItAlone,
+                            MissingFilesAndFoldersHaveTheirOwnNumbers,
+                            ARewriteReplacesTheBytesWholeAndLeavesOnlyTheFile,
+                            AReadOnlyFileIsRefusedAndKept,
+                            ARewriteRemovesTheTemporaryAKilledOneLeft,
+                            ACopyCommandRunsToItsEndAndIsSeenEnded,
+                            TheClockMovesForwardByWhatASleepWaits);
+
+}  // namespace maj::contract
