@@ -89,6 +89,20 @@ void ExitOpenRefused(RunState& state, Platform& platform, const std::string& ent
   CloseRun(state, platform);
 }
 
+// The component could not be created at all (not installed, not registered,
+// or registered for the other bitness): without it no base can be opened, so
+// the run stops before anything is asked, copied or written.
+void ExitNoComponent(RunState& state, Platform& platform, ErrorNumber number) {
+  Critical(platform,
+           "Le composant d'accès aux bases de données DBA n'a pas pu être chargé (erreur " +
+               HexNumber(number) + ")." + kLineEnd +
+               "Aucune base n'a été mise à jour. Merci de contacter MERIDOXAN");
+  platform.DoEvents();
+  Pointer(platform, false);
+  MainWindow(platform, true);
+  CloseRun(state, platform);
+}
+
 void ExitLoginCancelled(RunState& state, Platform& platform) {
   Critical(platform, "Les bases de données n'ont pas été mise a jour.");
   CloseRun(state, platform);
@@ -119,23 +133,30 @@ bool UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba, Rapport& 
 }
 
 // The outcome lists, the file-system object, the first login and the base
-// list. Whatever fails here shows later, base by base.
-void SetUp(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rapport) {
+// list. Whatever fails here shows later, base by base, except a component
+// that cannot be created at all: then false, with its number in the last
+// error, and nothing more is prepared.
+bool SetUp(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rapport) {
   Unheeded(dba.CreateDynArray(rapport.W_BasesMaj));
   Unheeded(dba.CreateDynArray(rapport.W_BasesNonMaj));
   Unheeded(platform.CreateFileSystemObject(state.G_Fso));
   Pointer(platform, true);
   MainWindow(platform, false);
   Initialisation(state, dba);
+  if (!state.MyClient) return false;
   Unheeded(dba.CreateDynArray(state.W_Params));
   Unheeded(Recup_Base(state, platform));
+  return true;
 }
 
 }  // namespace
 
 void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
   Rapport rapport;
-  SetUp(state, platform, dba, rapport);
+  if (!SetUp(state, platform, dba, rapport)) {
+    ExitNoComponent(state, platform, state.Err);
+    return;
+  }
 
   std::int16_t counter = 1;
   for (;;) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,9 @@ std::string UpperCase(std::string_view utf8);
 // Whether a path can stand between double quotes on a command line: no Windows
 // path holds a double quote or a control character.
 bool IsQuotablePath(std::string_view path);
+
+// An error number as an operator reads it to support: "0x80040154".
+std::string HexNumber(std::uint32_t number);
 
 // Overwrites every byte the text's buffer holds, then empties it, so that a
 // password does not linger in memory once it is no longer needed.

@@ -8,7 +8,10 @@
 namespace maj {
 namespace {
 
-constexpr std::uint32_t kPollMilliseconds = 100;
+// The longest the window goes without its messages being handled while a
+// copy runs: well within what the system tolerates before it calls a window
+// "not responding".
+constexpr std::uint32_t kPumpMilliseconds = 100;
 
 // xcopy asks whether an absent destination is a file or a folder, and waits
 // for an answer nobody can give in its minimised window: the folder must exist
@@ -47,24 +50,17 @@ ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::stri
 }
 
 ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
-  // The polls keep a 100 ms beat counted from the start of the command, so the
-  // time spent starting it and pumping messages does not add up pass after pass.
-  std::uint64_t nextPoll = platform.Milliseconds();
   std::unique_ptr<Process> process;
   if (const ErrorNumber err = platform.StartProcess(commandLine, StartWindow::Minimised, process)) {
     return err;
   }
-  // The process is asked after each pause rather than before it: one that has
-  // ended is then noticed without a further idle pause. When it cannot be
-  // asked, the wait ends after this pass.
+  // The wait sleeps until the copy ends or a message arrives, so the end is
+  // noticed at once and messages are handled as they come. When the process
+  // cannot be waited on, the wait ends after this pass.
   bool ended = false;
   do {
     platform.DoEvents();
-    nextPoll += kPollMilliseconds;
-    const std::uint64_t now = platform.Milliseconds();
-    if (nextPoll <= now) nextPoll = now + kPollMilliseconds;  // fell behind: a whole pause
-    platform.Sleep(static_cast<std::uint32_t>(nextPoll - now));
-    if (process->HasEnded(ended) != kOk) ended = true;
+    if (process->WaitForEnd(kPumpMilliseconds, ended) != kOk) ended = true;
   } while (!ended);
   return kOk;
 }

@@ -48,8 +48,6 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
   [[nodiscard]] ErrorNumber StartProcess(const std::string& commandLine, StartWindow window,
                                          std::unique_ptr<Process>& process) override;
-  void Sleep(std::uint32_t milliseconds) override;
-  std::uint64_t Milliseconds() override;
 
   // Files and folders (Files.cpp).
   [[nodiscard]] ErrorNumber FindEntry(const std::string& path, bool& found) override;

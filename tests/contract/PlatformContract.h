@@ -1,4 +1,4 @@
-// What every platform promises about files, processes and the clock, as one
+// What every platform promises about files and processes, as one
 // typed suite. Each platform instantiates it with a subject that gives:
 //   Platform& Get();                         the platform under test
 //   std::string Folder();                    a fresh empty folder (Windows path)
@@ -129,21 +129,11 @@ TYPED_TEST_P(PlatformContract, ACopyCommandRunsToItsEndAndIsSeenEnded) {
       kOk);
   ASSERT_TRUE(process);
   bool ended = false;
-  for (int poll = 0; poll < 600 && !ended; ++poll) {
-    this->P().Sleep(50);
-    ASSERT_EQ(process->HasEnded(ended), kOk);
+  for (int wait = 0; wait < 600 && !ended; ++wait) {
+    ASSERT_EQ(process->WaitForEnd(50, ended), kOk);
   }
   EXPECT_TRUE(ended);
   EXPECT_EQ(this->Read(folder + "\\INSTALLMAJ\\A.DAT"), "données");
-}
-
-TYPED_TEST_P(PlatformContract, TheClockMovesForwardByWhatASleepWaits) {
-  const std::uint64_t before = this->P().Milliseconds();
-  this->P().Sleep(120);
-  const std::uint64_t after = this->P().Milliseconds();
-  EXPECT_GE(after - before, 110u);
-  EXPECT_LT(after - before, 1000u);
-  EXPECT_GE(this->P().Milliseconds(), after);
 }
 
 REGISTER_TYPED_TEST_SUITE_P(PlatformContract, FoldersAreFoundCreatedOnceAndNeedTheirParent,
@@ -152,7 +142,6 @@ REGISTER_TYPED_TEST_SUITE_P(PlatformContract, FoldersAreFoundCreatedOnceAndNeedT
                             ARewriteReplacesTheBytesWholeAndLeavesOnlyTheFile,
                             AReadOnlyFileIsRefusedAndKept,
                             ARewriteRemovesTheTemporaryAKilledOneLeft,
-                            ACopyCommandRunsToItsEndAndIsSeenEnded,
-                            TheClockMovesForwardByWhatASleepWaits);
+                            ACopyCommandRunsToItsEndAndIsSeenEnded);
 
 }  // namespace maj::contract

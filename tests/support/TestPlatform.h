@@ -79,11 +79,11 @@ class TestPlatform : public Platform {
   std::string appPath = R"(C:\APP)";
   std::string loginName = "operateur";
   bool loginNameFails = false;
-  int pollsBeforeEnd = 1;  // how many times HasEnded answers "not yet"
-  // Time: it moves only by what Sleep waits and by these costs.
-  std::uint64_t clock = 0;
-  std::uint64_t startProcessCost = 0;
-  std::uint64_t doEventsCost = 0;
+  // What ends each wait of a started process before the process itself does:
+  // "message" (a window message arrived) or "time" (the bound passed); once
+  // the script is used up, the next wait sees the process end. Every process
+  // started follows it from its beginning.
+  std::deque<std::string> wakesBeforeEnd;
 
   // What was seen.
   std::vector<std::string> calls;
@@ -110,8 +110,6 @@ class TestPlatform : public Platform {
   ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
   ErrorNumber StartProcess(const std::string& commandLine, StartWindow window,
                            std::unique_ptr<Process>& process) override;
-  void Sleep(std::uint32_t milliseconds) override;
-  std::uint64_t Milliseconds() override { return clock; }
   ErrorNumber FindEntry(const std::string& path, bool& found) override;
   ErrorNumber CreateFolder(const std::string& path) override;
   ErrorNumber OpenForInput(const std::string& path, std::unique_ptr<ByteSource>& file) override;

@@ -18,14 +18,24 @@ from .world import World, remove_tree, snapshot
 
 OPERATOR_FOLDER = r"C:\maj-e2e"
 TOOLS = {
-    "wine": "wine wine64", "wineserver": "wine wine64", "wineboot": "wine wine64",
+    "wine": "wine wine64 wine32:i386", "wineserver": "wine wine64", "wineboot": "wine wine64",
     "Xvfb": "xvfb", "import": "imagemagick",
 }
-BUILD_TOOLS = {"cmake": "cmake", "x86_64-w64-mingw32-g++-posix": "g++-mingw-w64-x86-64-posix"}
+BUILD_TOOLS = {"cmake": "cmake", "i686-w64-mingw32-g++-posix": "g++-mingw-w64-i686-posix"}
 ARTIFACTS = {
     "program": "MiseANiveau.exe", "dll": "DBA.dll",
     "operator": "maj-operator.exe", "fixture": "maj-fixture.exe",
 }
+
+
+MACHINES = {0x14C: "32-bit", 0x8664: "64-bit"}
+
+
+def machine_of(path):
+    """The bitness a Windows executable or DLL is built for (its PE header)."""
+    data = Path(path).read_bytes()[:4096]
+    at = int.from_bytes(data[0x3C:0x40], "little")
+    return MACHINES.get(int.from_bytes(data[at + 4:at + 6], "little"), "unknown")
 
 
 class SuiteError(Exception):
@@ -91,6 +101,17 @@ class Suite:
                 raise SuiteError("%s is not in %s: build it first (cmake --build %s)"
                                  % (name, self.build, self.build))
             setattr(self, key if key != "operator" else "operator_exe", built[name])
+
+    def other_bitness_dll(self):
+        """A DBA.dll of the other bitness than the program, from a sibling build
+        folder (build/win beside build/win64): a component registered only
+        for the bitness the program cannot load."""
+        mine = machine_of(self.program)
+        for candidate in sorted(self.build.parent.glob("*/standin/com/DBA.dll")):
+            if candidate.resolve().parent != self.dll.resolve().parent and \
+                    machine_of(candidate) not in (mine, "unknown"):
+                return candidate
+        return None
 
     def prepare(self, display=None):
         """A fresh copy of the prepared prefix, with the operator helper in it;
