@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
+#include "standin/StandIn.h"
 #include "tests/support/Cp1252.h"
 
 namespace fs = std::filesystem;
@@ -148,27 +148,6 @@ class TestFso : public FileSystemObject {
 
 }  // namespace
 
-fs::path MapWindowsPath(const fs::path& root, const std::string& windowsPath) {
-  std::string rest;
-  fs::path base = root;
-  if (IsUnc(windowsPath)) {
-    base /= "unc";
-    rest = windowsPath.substr(2);
-  } else if (windowsPath.size() >= 2 && windowsPath[1] == ':') {
-    base /=
-        std::string(1, static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0]))));
-    rest = windowsPath.substr(2);
-  } else {
-    base /= "relative";
-    rest = windowsPath;
-  }
-  std::istringstream parts(rest);
-  for (std::string part; std::getline(parts, part, '\\');) {
-    if (!part.empty()) base /= part;
-  }
-  return base;
-}
-
 DialogAnswer LoginOk(const std::string& user, const std::string& password) {
   return {{{"Txt_Utilisateur", user}, {"Txt_MotPasse", password}}, "Cmd_Ok"};
 }
@@ -183,6 +162,7 @@ TestPlatform::TestPlatform() {
   std::string pattern = (fs::temp_directory_path() / "maj-test-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) std::abort();
   root_ = pattern;
+  mapper_ = standin::FolderMapper(root_);
   MakeFolder(R"(\\127.0.0.1\UNIDATA)");
 }
 
@@ -194,7 +174,7 @@ TestPlatform::~TestPlatform() {
 }
 
 fs::path TestPlatform::Map(const std::string& windowsPath) const {
-  return MapWindowsPath(root_, windowsPath);
+  return mapper_(windowsPath);
 }
 
 void TestPlatform::WriteFile(const std::string& windowsPath, const std::string& bytes) {

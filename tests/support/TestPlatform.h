@@ -2,15 +2,18 @@
 // the operator's boxes from a script, keeps files in a temporary folder, and
 // runs "xcopy" command lines by copying the file itself.
 //
-// Windows paths map into the temporary folder the way Wine maps them:
-//   \\127.0.0.1\UNIDATA\X  ->  <root>/unc/127.0.0.1/UNIDATA/X
-//   D:\X                   ->  <root>/d/X
+// Windows paths map into the temporary folder through the stand-in's mapper,
+// so that the stand-in server of a run sees the same files:
+//   \\127.0.0.1\UNIDATA\X  ->  <root>/127.0.0.1/UNIDATA/X
+//   D:\X                   ->  <root>/D/X
+// A path it cannot map (relative, or climbing with "..") maps to nothing.
 // Names are compared as they are written (the tests keep one spelling).
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,9 +22,6 @@
 #include "platform/Platform.h"
 
 namespace maj::test {
-
-std::filesystem::path MapWindowsPath(const std::filesystem::path& root,
-                                     const std::string& windowsPath);
 
 // What the operator does with the next dialog: types into boxes, then presses
 // a button ("" closes the dialog through its title bar instead).
@@ -134,6 +134,7 @@ class TestPlatform : public Platform {
     int times;
   };
   std::filesystem::path root_;
+  std::function<std::filesystem::path(const std::string&)> mapper_;
   std::map<std::string, Failure> failures_;
 };
 
