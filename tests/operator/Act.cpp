@@ -1,9 +1,9 @@
-#include "tests/e2e/operator/Act.h"
+#include "tests/operator/Act.h"
 
 #include <cwctype>
 #include <string>
 
-#include "tests/e2e/operator/Look.h"
+#include "tests/operator/Look.h"
 #include "winsupport/ComOwners.h"
 
 namespace op {

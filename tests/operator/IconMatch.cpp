@@ -1,4 +1,4 @@
-#include "tests/e2e/operator/IconMatch.h"
+#include "tests/operator/IconMatch.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,9 @@
-#include "tests/e2e/operator/Look.h"
+#include "tests/operator/Look.h"
 
 #include <algorithm>
 
-#include "tests/e2e/operator/IconMatch.h"
-#include "tests/e2e/operator/Output.h"
+#include "tests/operator/IconMatch.h"
+#include "tests/operator/Output.h"
 #include "winsupport/ComOwners.h"
 
 namespace op {

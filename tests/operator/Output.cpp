@@ -1,4 +1,4 @@
-#include "tests/e2e/operator/Output.h"
+#include "tests/operator/Output.h"
 
 #include <windows.h>
 

@@ -16,7 +16,7 @@
 namespace maj::win32 {
 namespace {
 
-using test::FocusIn;
+using test::FocusOf;
 using test::TextOf;
 using test::WaitForWindow;
 using test::WaitUntil;
@@ -76,8 +76,8 @@ DialogSeen Look(const std::wstring& title, HWND main, int focusedId, int control
   seen.dialog = WaitForWindow(L"#32770", title);
   if (!seen.dialog) return seen;
   const HWND expected = GetDlgItem(seen.dialog, focusedId);
-  WaitUntil([&] { return FocusIn(seen.dialog) == expected; }, 3000);
-  seen.focusId = GetDlgCtrlID(FocusIn(seen.dialog));
+  WaitUntil([&] { return FocusOf(seen.dialog) == expected; }, 3000);
+  seen.focusId = GetDlgCtrlID(FocusOf(seen.dialog));
   SendMessageW(expected, EM_GETSEL, reinterpret_cast<WPARAM>(&seen.selStart),
                reinterpret_cast<LPARAM>(&seen.selEnd));
   seen.owner = GetWindow(seen.dialog, GW_OWNER);
@@ -143,7 +143,7 @@ TEST_F(DialogTest, RendersTheLoginDialogWithFocusSelectionTabOrderAndKeys) {
                  reinterpret_cast<LPARAM>(L"Gérard"));
     SendMessageW(GetDlgItem(dialog, kMotPasse), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(L"s3cr et"));
-    test::PressKey(dialog, VK_RETURN);
+    test::PressKey(dialog, L"Enter");
   });
 
   ASSERT_TRUE(seen.dialog);
@@ -214,7 +214,7 @@ TEST_F(DialogTest, HandsTheActivationBackToTheWindowActiveBeforeIt) {
   LoginModel model;
   Show(model, [&] {
     const DialogSeen seen = Look(L"Identification", main, kUtilisateur, 6);
-    if (seen.dialog) test::PressKey(seen.dialog, VK_ESCAPE);
+    if (seen.dialog) test::PressKey(seen.dialog, L"Escape");
   });
   EXPECT_EQ(GetForegroundWindow(), main);
 }
@@ -226,9 +226,9 @@ TEST_F(DialogTest, KeepsAPartialSelectionAndAnswersEscapeAndAccessKeys) {
     const char* expected;
   };
   const Case cases[] = {
-      {"Escape", [](HWND d) { test::PressKey(d, VK_ESCAPE); }, "Cmd_Annuler"},
-      {"Alt+N", [](HWND d) { test::PressAltLetter(d, L'n'); }, "Cmd_Annuler"},
-      {"Alt+O", [](HWND d) { test::PressAltLetter(d, L'o'); }, "Cmd_Ok"},
+      {"Escape", [](HWND d) { test::PressKey(d, L"Escape"); }, "Cmd_Annuler"},
+      {"Alt+N", [](HWND d) { test::PressKey(d, L"Alt+N"); }, "Cmd_Annuler"},
+      {"Alt+O", [](HWND d) { test::PressKey(d, L"Alt+O"); }, "Cmd_Ok"},
       {"click", [](HWND d) { SendMessageW(GetDlgItem(d, kAnnuler), BM_CLICK, 0, 0); },
        "Cmd_Annuler"},
   };
@@ -276,7 +276,7 @@ TEST_F(DialogTest, AFreshDialogEachTimeAndTheMainWindowsStateKept) {
     DialogSeen seen;
     Show(model, [&] {
       seen = Look(L"Identification", main, kUtilisateur, 6);
-      if (seen.dialog) test::PressKey(seen.dialog, VK_ESCAPE);
+      if (seen.dialog) test::PressKey(seen.dialog, L"Escape");
     });
     EXPECT_EQ(model.loads, 1);
     EXPECT_EQ(seen.texts[2], L"") << "the password box starts empty";
@@ -294,9 +294,9 @@ TEST_F(DialogTest, InputBoxReturnsTheTypedTextOrNothingWhenCancelled) {
   };
   const Case cases[] = {
       {"OK", [](HWND d) { SendMessageW(GetDlgItem(d, 102), BM_CLICK, 0, 0); }, "d:\\bases\\été"},
-      {"Enter", [](HWND d) { test::PressKey(d, VK_RETURN); }, "d:\\bases\\été"},
+      {"Enter", [](HWND d) { test::PressKey(d, L"Enter"); }, "d:\\bases\\été"},
       {"Annuler", [](HWND d) { SendMessageW(GetDlgItem(d, 103), BM_CLICK, 0, 0); }, ""},
-      {"Escape", [](HWND d) { test::PressKey(d, VK_ESCAPE); }, ""},
+      {"Escape", [](HWND d) { test::PressKey(d, L"Escape"); }, ""},
       {"close", [](HWND d) { PostMessageW(d, WM_CLOSE, 0, 0); }, ""},
   };
   ASSERT_EQ(platform.EnableMainWindow(false), maj::kOk);

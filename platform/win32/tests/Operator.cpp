@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "tests/operator/Act.h"
+
 namespace maj::win32::test {
 
 void WithOperator(const std::function<void()>& operate, const std::function<void()>& ui) {
@@ -30,25 +32,6 @@ HWND WaitForWindow(const wchar_t* windowClass, const std::wstring& title, DWORD 
   return found;
 }
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[1024] = L"";
-  SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[256] = L"";
-  GetClassNameW(window, name, 256);
-  return name;
-}
-
-HWND FocusIn(HWND window) {
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
-  return info.hwndFocus;
-}
-
 RECT ChildRect(HWND child) {
   RECT rect{};
   GetWindowRect(child, &rect);
@@ -66,16 +49,9 @@ LOGFONTW FontOf(HFONT font) {
   return described;
 }
 
-void PressKey(HWND dialog, WPARAM virtualKey) {
-  const HWND target = FocusIn(dialog);
-  PostMessageW(target ? target : dialog, WM_KEYDOWN, virtualKey, 1);
-  PostMessageW(target ? target : dialog, WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
-}
-
-void PressAltLetter(HWND dialog, wchar_t letter) {
-  const HWND target = FocusIn(dialog);
-  constexpr LPARAM kAltDown = 1 << 29;
-  PostMessageW(target ? target : dialog, WM_SYSCHAR, letter, kAltDown | 1);
+bool PressKey(HWND window, std::wstring_view key) {
+  std::string error;
+  return op::PressKey(window, key, error);
 }
 
 }  // namespace maj::win32::test

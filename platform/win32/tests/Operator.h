@@ -1,12 +1,16 @@
 // An operator for the window tests: a second thread that finds the windows
 // the program shows, reads them and presses keys and buttons, while the
-// program's own thread sits in its modal loop.
+// program's own thread sits in its modal loop. Reading and pressing are the
+// window operator's (tests/operator), which the end-to-end helper uses too.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
+#include <string_view>
+
+#include "tests/operator/Look.h"
 
 namespace maj::win32::test {
 
@@ -20,11 +24,9 @@ bool WaitUntil(const std::function<bool()>& done, DWORD ms = 10000);
 // The first visible top-level window of that class and title, waited for.
 HWND WaitForWindow(const wchar_t* windowClass, const std::wstring& title, DWORD ms = 10000);
 
-std::wstring TextOf(HWND window);
-std::wstring ClassOf(HWND window);
-
-// The window with the keyboard focus in the thread that owns `window`.
-HWND FocusIn(HWND window);
+using op::ClassOf;
+using op::FocusOf;
+using op::TextOf;
 
 // The rectangle of a child in its parent's client coordinates.
 RECT ChildRect(HWND child);
@@ -34,9 +36,9 @@ RECT ChildRect(HWND child);
 LOGFONTW FontOf(HWND window);
 LOGFONTW FontOf(HFONT font);
 
-// A key pressed in the window that has the focus, as the keyboard would
-// deliver it (WM_KEYDOWN, or WM_SYSCHAR for Alt + a letter).
-void PressKey(HWND dialog, WPARAM virtualKey);
-void PressAltLetter(HWND dialog, wchar_t letter);
+// A key pressed in the control that has the focus, as the keyboard would
+// deliver it: "Enter", "Escape", "Tab", "Alt+X" or "Close". False when it
+// could not be posted.
+bool PressKey(HWND window, std::wstring_view key);
 
 }  // namespace maj::win32::test

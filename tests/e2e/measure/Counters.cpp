@@ -1,4 +1,4 @@
-#include "tests/e2e/operator/Counters.h"
+#include "tests/e2e/measure/Counters.h"
 
 #include <winternl.h>
 // After windows.h, which it needs.
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/e2e/operator/Output.h"
+#include "tests/operator/Output.h"
 #include "winsupport/Handles.h"
 
 namespace op {

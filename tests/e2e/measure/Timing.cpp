@@ -1,12 +1,12 @@
-#include "tests/e2e/operator/Timing.h"
+#include "tests/e2e/measure/Timing.h"
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
-#include "tests/e2e/operator/Look.h"
-#include "tests/e2e/operator/Output.h"
+#include "tests/operator/Look.h"
+#include "tests/operator/Output.h"
 #include "winsupport/ComOwners.h"
 #include "winsupport/Handles.h"
 

@@ -27,11 +27,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/operator/Act.h"
-#include "tests/e2e/operator/Counters.h"
-#include "tests/e2e/operator/Look.h"
-#include "tests/e2e/operator/Output.h"
-#include "tests/e2e/operator/Timing.h"
+#include "tests/e2e/measure/Counters.h"
+#include "tests/e2e/measure/Timing.h"
+#include "tests/operator/Act.h"
+#include "tests/operator/Look.h"
+#include "tests/operator/Output.h"
 #include "winsupport/ComOwners.h"
 #include "winsupport/Handles.h"
 
