@@ -126,7 +126,7 @@ bool UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba, Rapport& 
   // as a base without the new version record.
   Unheeded(CopieInstallMAJ(state, platform, state.W_CheminBase));
   Unheeded(ExecutionMAJ(state, platform, dba));
-  Unheeded(GestionMAJ(state));
+  Unheeded(GestionMAJ(state.MyDatabase.get(), state.G_Version, state.G_MajOk));
   // A line that cannot be recorded is missing from the summary, nothing more.
   Unheeded(RecordOutcome(state.G_MajOk, rapport, counter, state.Base(counter)));
   return true;

@@ -31,17 +31,17 @@ ErrorNumber ExecutionMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
   return kOk;
 }
 
-ErrorNumber GestionMAJ(RunState& state) {
-  state.G_MajOk = False;
-  if (!state.MyDatabase) return kErrObjectRequired;
+ErrorNumber GestionMAJ(Database* database, const std::string& version, Boolean& majOk) {
+  majOk = False;
+  if (!database) return kErrObjectRequired;
   std::shared_ptr<DbaFile> file;
-  if (const ErrorNumber err = state.MyDatabase->OpenFile(kVersionFile, file)) return err;
-  const std::string key = state.G_Version;  // the component gets a copy, never G_Version
+  if (const ErrorNumber err = database->OpenFile(kVersionFile, file)) return err;
+  const std::string key = version;  // the component gets a copy, never G_Version
   std::shared_ptr<DynArray> record;
   const ErrorNumber read = file->Read(key, record);
   // Only a record actually read proves the upgrade: any failure of the read,
   // whatever its number, leaves the base not upgraded.
-  state.G_MajOk = read == kOk ? True : False;
+  majOk = read == kOk ? True : False;
   return read;
 }
 

@@ -20,8 +20,10 @@ std::string UpgradeCommand(const std::string& appPath, const std::string& drive,
 // server's answer in W_Reponse. Ends at the first failure.
 [[nodiscard]] ErrorNumber ExecutionMAJ(RunState& state, Platform& platform, DbaFactory& dba);
 
-// Sets G_MajOk: True only when the base's file "INSTALLMAJ" holds the record of
-// this upgrade's version. Returns the first failure, the read's own included.
-[[nodiscard]] ErrorNumber GestionMAJ(RunState& state);
+// Sets `majOk` (G_MajOk): True only when the open base's file "INSTALLMAJ"
+// holds the record of `version` (G_Version). Returns the first failure, the
+// read's own included.
+[[nodiscard]] ErrorNumber GestionMAJ(Database* database, const std::string& version,
+                                     Boolean& majOk);
 
 }  // namespace maj

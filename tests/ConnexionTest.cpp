@@ -2,6 +2,8 @@
 // last error when the component succeeds, refuses, or cannot be created.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "connection/Connexion.h"
 #include "steps/ExecutionMAJ.h"
 #include "tests/support/RunFixture.h"
@@ -128,8 +130,29 @@ TEST_F(ConnexionTest, ExecutionMAJKeepsTheLastAnswerWhenTheCommandCannotBeSent) 
   EXPECT_EQ(state.W_Reponse, earlier);
   // And the verification, with no base either, counts it as not upgraded.
   state.G_MajOk = True;
-  EXPECT_EQ(GestionMAJ(state), kErrObjectRequired);
+  EXPECT_EQ(GestionMAJ(state.MyDatabase.get(), state.G_Version, state.G_MajOk), kErrObjectRequired);
   EXPECT_EQ(state.G_MajOk, False);
+}
+
+TEST_F(ConnexionTest, GestionMAJAnswersWhatTheReadGaveAndLeavesTheLastErrorAlone) {
+  // Base A starts with an empty INSTALLMAJ file: no record under "712".
+  Initialisation(state, *dba);
+  std::shared_ptr<Database> base;
+  ASSERT_EQ(state.MyClient->OpenDatabase("MERIDOXAN", "A", base), kOk);
+  state.Err = 0x1234;
+  Boolean majOk = True;
+  EXPECT_EQ(GestionMAJ(base.get(), "712", majOk), 0x8004000Bu);
+  EXPECT_EQ(majOk, False);
+  EXPECT_EQ(state.Err, 0x1234u);
+  // A record under that key: upgraded.
+  std::ofstream(platform.Root() / "DBA-data/bases/A/INSTALLMAJ.txt") << "712 = earlier\n";
+  Server("[users]\nADM =\n[base A]\ndirectory = D:\\A\n");
+  Initialisation(state, *dba);
+  ASSERT_EQ(state.MyClient->OpenDatabase("MERIDOXAN", "A", base), kOk);
+  state.Err = 0x1234;
+  EXPECT_EQ(GestionMAJ(base.get(), "712", majOk), kOk);
+  EXPECT_EQ(majOk, True);
+  EXPECT_EQ(state.Err, 0x1234u);
 }
 
 }  // namespace
