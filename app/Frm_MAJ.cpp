@@ -9,6 +9,7 @@
 #include "connection/Frm_Connexion.h"
 #include "platform/Text.h"
 #include "steps/CheminBase.h"
+#include "steps/ControleCopie.h"
 #include "steps/CopieInstallMAJ.h"
 #include "steps/ExecutionMAJ.h"
 #include "steps/Recup_Base.h"
@@ -108,6 +109,20 @@ void ReleaseBase(RunState& state, DbaFactory& dba) {
   Initialisation2(state, dba);
 }
 
+// The package, then the server's upgrade and its check. A base whose copy was
+// refused before it started holds none of this package: the server is not
+// asked to upgrade it, and it is not upgraded.
+void UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba) {
+  const ErrorNumber copied = CopieInstallMAJ(state, platform, state.W_CheminBase);
+  Absorb(state.Err, copied);
+  if (CopyRefused(copied)) {
+    state.G_MajOk = False;
+    return;
+  }
+  Absorb(state.Err, ExecutionMAJ(state, platform, dba));
+  Absorb(state.Err, GestionMAJ(state));
+}
+
 }  // namespace
 
 void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
@@ -139,9 +154,7 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
       ExitNoDirectory(state, platform);
       return;
     }
-    Absorb(state.Err, CopieInstallMAJ(state, platform, state.W_CheminBase));
-    Absorb(state.Err, ExecutionMAJ(state, platform, dba));
-    Absorb(state.Err, GestionMAJ(state));
+    UpgradeBase(state, platform, dba);
     RecordOutcome(state, rapport, counter, state.Base(counter));
     ReleaseBase(state, dba);
 
@@ -158,6 +171,9 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
 }
 
 void Form_Load(RunState& state, Platform& platform, DbaFactory& dba) {
+  // Closing the window mid-run would hide a run that goes on: the window
+  // closes when the run unloads it.
+  Absorb(state.Err, platform.RefuseClose(true));
   TraitementMAJ(state, platform, dba);
   // Nothing needs the password once the run is over.
   SecureWipe(state.G_MotPasse);

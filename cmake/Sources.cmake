@@ -5,11 +5,13 @@ add_library(maj_core STATIC
   app/FichierVersion.cpp
   app/Frm_MAJ.cpp
   app/Rapport.cpp
+  app/SeuleMiseANiveau.cpp
   connection/Connexion.cpp
   connection/Frm_Connexion.cpp
   platform/Text.cpp
   platform/TextInput.cpp
   steps/CheminBase.cpp
+  steps/ControleCopie.cpp
   steps/CopieInstallMAJ.cpp
   steps/ExecutionMAJ.cpp
   steps/Recup_Base.cpp

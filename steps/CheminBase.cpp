@@ -45,6 +45,14 @@ std::string BasePathPrompt(const std::string& entry) {
          R"((ex:D:\BASESCLIENTS\BASEAFA))";
 }
 
+std::string WithoutEnclosingQuotes(const std::string& typed) {
+  // What "Copy as path" puts on the clipboard: the whole path between quotes.
+  if (typed.size() >= 2 && typed.front() == '"' && typed.back() == '"') {
+    return typed.substr(1, typed.size() - 2);
+  }
+  return typed;
+}
+
 bool IsQuotablePath(std::string_view path) {
   for (const char c : path) {
     if (c == '"' || (static_cast<unsigned char>(c) < 0x20) || c == 0x7F) return false;
@@ -63,7 +71,7 @@ bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) 
   if (directory.empty()) {
     std::string typed;
     Absorb(state.Err, platform.InputBox(BasePathPrompt(state.Base(counter)), typed));
-    state.W_Lecteur = UpperCase(typed);
+    state.W_Lecteur = platform.ToUpper(WithoutEnclosingQuotes(typed));
     if (state.W_Lecteur.empty() || !IsQuotablePath(state.W_Lecteur)) return false;
     directory = state.W_Lecteur;
   }

@@ -18,6 +18,10 @@ namespace maj {
 // The prompt of the input box for that base entry.
 std::string BasePathPrompt(const std::string& entry);
 
+// A typed path without the one pair of double quotes around the whole of it,
+// if it has them; any other quote stays.
+std::string WithoutEnclosingQuotes(const std::string& typed);
+
 // Whether a path can stand between double quotes on a command line: no Windows
 // path holds a double quote or a control character.
 bool IsQuotablePath(std::string_view path);

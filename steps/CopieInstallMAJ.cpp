@@ -4,19 +4,28 @@
 #include <vector>
 
 #include "steps/CheminBase.h"
+#include "steps/ControleCopie.h"
 
 namespace maj {
 namespace {
 
 constexpr std::uint32_t kPollMilliseconds = 100;
+constexpr const char* kXcopy = "xcopy.exe";
 
-// xcopy asks whether an absent destination is a file or a folder, and waits
-// for an answer nobody can give in its minimised window: the folder must exist
-// before the first copy.
-ErrorNumber EnsureFolder(Platform& platform, const std::string& folder) {
-  bool found = false;
-  if (const ErrorNumber err = platform.FindEntry(folder, found)) return err;
-  return found ? kOk : platform.CreateFolder(folder);
+// Polls the started process every 100 ms, from `nextPoll` on, until it has ended.
+void WaitFor(Platform& platform, Process& process, std::uint64_t nextPoll) {
+  // The process is asked after each pause rather than before it: one that has
+  // ended is then noticed without a further idle pause. When it cannot be
+  // asked, the wait ends after this pass.
+  bool ended = false;
+  do {
+    platform.DoEvents();
+    nextPoll += kPollMilliseconds;
+    const std::uint64_t now = platform.Milliseconds();
+    if (nextPoll <= now) nextPoll = now + kPollMilliseconds;  // fell behind: a whole pause
+    platform.Sleep(static_cast<std::uint32_t>(nextPoll - now));
+    if (process.HasEnded(ended) != kOk) ended = true;
+  } while (!ended);
 }
 
 }  // namespace
@@ -38,10 +47,15 @@ ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::stri
 
   if (basePath.empty() || !IsQuotablePath(basePath)) return kErrInvalidCall;
   const std::string destination = basePath + R"(\INSTALLMAJ)";
-  if (const ErrorNumber err = EnsureFolder(platform, destination)) return err;
+  // xcopy asks "file or directory?" about a destination it cannot see, in a
+  // minimised window nobody answers: every path is checked, and the folder
+  // made, before the first copy.
+  if (const ErrorNumber err = ControleCheminsCopie(files, destination)) return err;
+  if (const ErrorNumber err = PrepareDestination(platform, destination)) return err;
   for (const std::string& file : files) {
     if (!IsQuotablePath(file)) return kErrInvalidCall;
-    if (const ErrorNumber err = ShellAndWait(platform, CopyCommand(file, destination))) return err;
+    const std::string command = CopyCommand(file, destination);
+    if (const ErrorNumber err = ShellAndWait(platform, kXcopy, command)) return err;
   }
   return kOk;
 }
@@ -49,23 +63,24 @@ ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::stri
 ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
   // The polls keep a 100 ms beat counted from the start of the command, so the
   // time spent starting it and pumping messages does not add up pass after pass.
-  std::uint64_t nextPoll = platform.Milliseconds();
+  const std::uint64_t start = platform.Milliseconds();
   std::unique_ptr<Process> process;
   if (const ErrorNumber err = platform.StartProcess(commandLine, kShowMinimized, process)) {
     return err;
   }
-  // The process is asked after each pause rather than before it: one that has
-  // ended is then noticed without a further idle pause. When it cannot be
-  // asked, the wait ends after this pass.
-  bool ended = false;
-  do {
-    platform.DoEvents();
-    nextPoll += kPollMilliseconds;
-    const std::uint64_t now = platform.Milliseconds();
-    if (nextPoll <= now) nextPoll = now + kPollMilliseconds;  // fell behind: a whole pause
-    platform.Sleep(static_cast<std::uint32_t>(nextPoll - now));
-    if (process->HasEnded(ended) != kOk) ended = true;
-  } while (!ended);
+  WaitFor(platform, *process, start);
+  return kOk;
+}
+
+ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+                         const std::string& commandLine) {
+  const std::uint64_t start = platform.Milliseconds();
+  std::unique_ptr<Process> process;
+  if (const ErrorNumber err =
+          platform.StartSystemProcess(program, commandLine, kShowMinimized, process)) {
+    return err;
+  }
+  WaitFor(platform, *process, start);
   return kOk;
 }
 
