@@ -92,6 +92,20 @@ void ExitOpenRefused(RunState& state, Platform& platform, const std::string& ent
   CloseRun(state, platform);
 }
 
+// The component could not be created at all (not installed, not registered,
+// or registered for the other bitness): without it no base can be opened, so
+// the run stops before anything is asked, copied or written.
+void ExitNoComponent(RunState& state, Platform& platform, ErrorNumber number) {
+  Critical(state, platform,
+           "Le composant d'accès aux bases de données DBA n'a pas pu être chargé (erreur " +
+               HexNumber(number) + ")." + kLineEnd +
+               "Aucune base n'a été mise à jour. Merci de contacter MERIDOXAN");
+  platform.DoEvents();
+  Pointer(state, platform, false);
+  MainWindow(state, platform, true);
+  CloseRun(state, platform);
+}
+
 void ExitLoginCancelled(RunState& state, Platform& platform) {
   Critical(state, platform, "Les bases de données n'ont pas été mise a jour.");
   CloseRun(state, platform);
@@ -133,6 +147,10 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
   Pointer(state, platform, true);
   MainWindow(state, platform, false);
   Initialisation(state, dba);
+  if (!state.MyClient) {
+    ExitNoComponent(state, platform, state.Err);
+    return;
+  }
   Absorb(state.Err, dba.CreateDynArray(state.W_Params));
   Absorb(state.Err, Recup_Base(state, platform));
 

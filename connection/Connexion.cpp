@@ -15,8 +15,11 @@ void CreateClient(RunState& state, DbaFactory& dba) {
 }
 
 void Connect(RunState& state) {
+  // Without a client the call fails with what explains it: the failed
+  // creation's number when there was one (the last error was cleared just
+  // before it), "object required" otherwise.
   if (!state.MyClient) {
-    state.Err = kErrObjectRequired;
+    if (state.Err == kOk) state.Err = kErrObjectRequired;
     return;
   }
   std::int16_t result = False;

@@ -1,6 +1,7 @@
 #include "platform/Text.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace maj {
 namespace {
@@ -99,6 +100,12 @@ std::string UpperCase(std::string_view utf8) {
     }
   }
   return out;
+}
+
+std::string HexNumber(std::uint32_t number) {
+  char text[11];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(number));
+  return text;
 }
 
 void SecureWipe(std::string& secret) {

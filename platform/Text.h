@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,9 @@ std::string FirstCharacter(std::string_view utf8);
 // Upper case of ASCII, Latin-1 and Latin Extended-A letters (the letters of a
 // path typed on a Western European server); other characters are kept.
 std::string UpperCase(std::string_view utf8);
+
+// An error number as an operator reads it to support: "0x80040154".
+std::string HexNumber(std::uint32_t number);
 
 // Overwrites every byte the text's buffer holds, then empties it, so that a
 // password does not linger in memory once it is no longer needed.

@@ -67,12 +67,13 @@ TEST_F(ConnexionTest, Initialisation2UsesTheCredentialsAsTheyAreAndKeepsGBoolOnA
 }
 
 TEST_F(ConnexionTest, AClientThatCannotBeCreatedLeavesTheOneHeld) {
-  // No client at all: the creation fails, then Connect has nothing to call.
+  // No client at all: the creation fails, then Connect has nothing to call
+  // and the caller finds why: the creation's number.
   FailCreate(true);
   state.G_Bool = True;
   Initialisation(state, *flaky);
   EXPECT_FALSE(state.MyClient);
-  EXPECT_EQ(state.Err, kErrObjectRequired);
+  EXPECT_EQ(state.Err, test::kSwitchedOff);
   EXPECT_EQ(state.G_Bool, True);
 
   // A client held before: it stays, it is connected again, and the failed

@@ -119,6 +119,30 @@ TEST_F(FailureTest, ALoginDialogThatCannotBeShownEndsTheRunInsteadOfLooping) {
   EXPECT_TRUE(platform.unloaded);
 }
 
+TEST_F(FailureTest, AComponentThatCannotBeCreatedStopsTheRunWithOneMessage) {
+  // As a 64-bit-only or unregistered component answers: class not registered.
+  Prepare(std::string(kSettings) + "[fault]\ncall = Create\nerror = 0x80040154\n");
+  RunThroughBoard();
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  const test::BoxSeen& box = platform.boxes[0];
+  EXPECT_EQ(
+      box.text,
+      "Le composant d'accès aux bases de données DBA n'a pas pu être chargé "
+      "(erreur 0x80040154).\r\nAucune base n'a été mise à jour. Merci de contacter MERIDOXAN");
+  EXPECT_EQ(box.style, kMsgBoxCritical);
+  EXPECT_EQ(box.title, "Message MERIDOXAN");
+  // Nothing asked, read, copied or written; the run ends as every run does.
+  EXPECT_TRUE(platform.prompts.empty());
+  EXPECT_TRUE(platform.dialogs.empty());
+  EXPECT_TRUE(platform.commands.empty());
+  EXPECT_TRUE(platform.Calls({"OpenForInput", "RewriteFile", "CreateFolder"}).empty());
+  EXPECT_FALSE(platform.Exists(kVersionFilePath));
+  EXPECT_TRUE(Filter("OpenDatabase").empty());
+  EXPECT_TRUE(platform.unloaded);
+  EXPECT_FALSE(platform.busy);
+  EXPECT_TRUE(platform.enabled);
+}
+
 TEST_F(FailureTest, AFirstBaseRefusedWithAnotherNumberGoesOnWithoutALogin) {
   Prepare(std::string(kSettings) + "[fault]\ncall = OpenDatabase\nbase = A\nerror = 0x80040222\n");
   platform.inputAnswers = {R"(D:\BASES\A)"};

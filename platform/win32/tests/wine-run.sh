@@ -12,6 +12,12 @@ export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
+# A prefix made before wine32 was installed has no syswow64 and cannot run a
+# 32-bit test program: make it again.
+if [ -f "$prefix/system.reg" ] && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
+  wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+fi
 if [ ! -f "$prefix/system.reg" ]; then
   mkdir -p "$prefix"
   wineboot -i >/dev/null 2>&1

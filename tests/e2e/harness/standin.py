@@ -20,6 +20,9 @@ class StandIn:
         # Journal lines that end with the call's timing / the DLL's census.
         self.timing = False
         self.census = False
+        # False: the DLL is put in place but left unregistered, as on a server
+        # where the component was never installed properly.
+        self.registered = True
 
     def user(self, name, password):
         self.users.append((name, password))
@@ -71,11 +74,15 @@ class StandIn:
             if b["installmaj_file"]:
                 record = "712 = C:\\ANCIEN|D|%s\n" % b["directory"] if b["upgraded"] else ""
                 world.write(store + r"\INSTALLMAJ.txt", ("# INSTALLMAJ\n" + record).encode("utf-8"))
-        done = subprocess.run(["wine", "regsvr32", "/s", FOLDER + r"\DBA.dll"],
+        # An earlier scenario's registration lives on in the prefix's registry:
+        # an unregistered stand-in must be unregistered explicitly.
+        flags = ["/s"] if self.registered else ["/u", "/s"]
+        done = subprocess.run(["wine", "regsvr32"] + flags + [FOLDER + r"\DBA.dll"],
                               env=self.suite.wine_env, stdin=subprocess.DEVNULL,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
         if done.returncode != 0:
-            raise RuntimeError("regsvr32 /s %s\\DBA.dll failed with %d" % (FOLDER, done.returncode))
+            raise RuntimeError("regsvr32 %s %s\\DBA.dll failed with %d"
+                               % (" ".join(flags), FOLDER, done.returncode))
 
     def journal(self, world, calls=None):
         """The journal's lines; with `calls`, only the lines of those calls

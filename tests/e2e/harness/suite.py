@@ -18,10 +18,10 @@ from .world import World, remove_tree, snapshot
 
 OPERATOR_FOLDER = r"C:\maj-e2e"
 TOOLS = {
-    "wine": "wine wine64", "wineserver": "wine wine64", "wineboot": "wine wine64",
+    "wine": "wine wine64 wine32:i386", "wineserver": "wine wine64", "wineboot": "wine wine64",
     "Xvfb": "xvfb", "import": "imagemagick",
 }
-BUILD_TOOLS = {"cmake": "cmake", "x86_64-w64-mingw32-g++-posix": "g++-mingw-w64-x86-64-posix"}
+BUILD_TOOLS = {"cmake": "cmake", "i686-w64-mingw32-g++-posix": "g++-mingw-w64-i686-posix"}
 ARTIFACTS = {
     "program": "MiseANiveau.exe", "dll": "DBA.dll",
     "operator": "maj-operator.exe", "fixture": "maj-fixture.exe",

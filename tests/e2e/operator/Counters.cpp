@@ -33,6 +33,10 @@ struct HandleEntry {
 
 // Where the PEB keeps the address of the process's GDI handle table.
 constexpr std::size_t kGdiTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+// A 32-bit process under Wine's WoW64 leaves that field of its own PEB empty;
+// the table is in the process's 64-bit PEB, one page below the 32-bit one.
+constexpr std::ptrdiff_t kWow64PebDistance = -0x1000;
+constexpr std::size_t kWow64GdiTableOffset = 0xF8;
 constexpr std::size_t kGdiTableEntries = 0x10000;
 
 // An entry of the GDI handle table; a live object has a non-zero type.
@@ -78,10 +82,15 @@ bool GdiTableCount(HANDLE process, unsigned long long& count) {
   }
   std::uint64_t table = 0;
   const auto* peb = reinterpret_cast<const unsigned char*>(basic.PebBaseAddress);
-  if (!ReadProcessMemory(process, peb + kGdiTableOffset, &table, sizeof(void*), nullptr) ||
-      table == 0) {
+  if (!ReadProcessMemory(process, peb + kGdiTableOffset, &table, sizeof(void*), nullptr)) {
     return false;
   }
+  if (table == 0 && sizeof(void*) == 4 &&
+      !ReadProcessMemory(process, peb + kWow64PebDistance + kWow64GdiTableOffset, &table,
+                         sizeof table, nullptr)) {
+    return false;
+  }
+  if (table == 0 || table > UINTPTR_MAX) return false;
   std::vector<GdiEntry> entries(kGdiTableEntries);
   if (!ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<ULONG_PTR>(table)),
                          entries.data(), entries.size() * sizeof(GdiEntry), nullptr)) {

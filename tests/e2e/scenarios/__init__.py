@@ -9,3 +9,4 @@ from . import paths  # noqa: F401
 from . import package  # noqa: F401
 from . import version  # noqa: F401
 from . import resources  # noqa: F401
+from . import component  # noqa: F401

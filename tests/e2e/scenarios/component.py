@@ -1,0 +1,27 @@
+"""The database-access component cannot be created: the run says so once and
+touches nothing."""
+
+from harness.scenario import CRITICAL, scenario
+from harness.texts import CRLF
+
+from .common import APP, PACKAGE
+
+
+def no_component(number):
+    return ("Le composant d'accès aux bases de données DBA n'a pas pu être chargé (erreur %s)."
+            % number + CRLF + "Aucune base n'a été mise à jour. Merci de contacter MERIDOXAN")
+
+
+@scenario("the component DBA not registered: one message, nothing copied, no marker file")
+def component_not_registered(s):
+    s.install(APP, PACKAGE)
+    s.base("BASEAFA", r"D:\BASESCLIENTS\BASEAFA")
+    s.base_list("BASEAFA\r\n")
+    s.standin.registered = False
+    s.start()
+    # The ProgID is unknown to the system: CLSIDFromProgID answers CO_E_CLASSSTRING.
+    s.message_box(no_component("0x800401F3"), CRITICAL, shot="no-component")
+    s.ends()
+    s.check_package(r"D:\BASESCLIENTS\BASEAFA", expected={})
+    s.check_version(None)
+    s.check_journal([])
