@@ -121,6 +121,20 @@ TEST_F(OperatorTest, APathPastedBetweenQuotesIsTakenWithoutThem) {
   EXPECT_EQ(WithoutEnclosingQuotes(R"(""d:\x"")"), R"("d:\x")");  // one pair only
 }
 
+TEST_F(OperatorTest, AnInputBoxThatCannotBeShownEndsTheRunWithTheNoDirectoryMessage) {
+  // Nobody can answer it: the run ends as when the operator cancels, rather
+  // than upgrading a base without its directory.
+  Server(Settings({{"A", R"(D:\BASES\A)"}}, "[fault]\ncall = QUI\nanswer = empty\n"));
+  Package({"A.DAT"});
+  Bases({"A"});
+  platform.Fail("InputBox", kWin32AccessDenied);
+  Run();
+  EXPECT_EQ(BoxTexts(), Lines{kNoDirectory});
+  EXPECT_TRUE(platform.commands.empty());
+  EXPECT_TRUE(Lancemajcd().empty());
+  EXPECT_TRUE(platform.unloaded);
+}
+
 TEST(SingleRunTest, ASecondRunSaysSoInOneBoxAndTouchesNothing) {
   test::TestPlatform platform;
   platform.anotherRun = true;
