@@ -39,6 +39,13 @@ def base_directory_of_250_characters(s):
     s.check_journal(not_placed_then_upgraded("BASELONG", LONG))
 
 
+@scenario("a base directory of 242 characters: its copy names 259, the longest xcopy takes")
+def base_directory_at_the_limit(s):
+    limit = "D:\\" + "L" * 100 + "\\" + "M" * 100 + "\\" + "N" * 37
+    assert len(limit) == 242 and len(limit + "\\INSTALLMAJ\\X.DAT") == 259
+    run_one_base(s, "BASELIMITE", limit, installmaj=False)
+
+
 @scenario("a plain file named INSTALLMAJ in a base: left untouched, nothing copied, not upgraded")
 def installmaj_is_a_file(s):
     s.install(APP, PACKAGE)
