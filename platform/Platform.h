@@ -1,5 +1,5 @@
 // The one interface through which the program reaches the outside world:
-// windows and dialogs, processes, files, the clock and the system user name.
+// windows and dialogs, processes, files and the system user name.
 // One implementation per system (platform/win32), one for the tests
 // (tests/TestPlatform); the logic never knows which it runs on.
 //
@@ -29,9 +29,11 @@ enum class EntryKind { Missing, Folder, Other };
 class Process {
  public:
   virtual ~Process() = default;
-  // Whether the process has ended. A process that ended with exit code 259
-  // (STILL_ACTIVE) counts as ended.
-  [[nodiscard]] virtual ErrorNumber HasEnded(bool& ended) = 0;
+  // Waits until the process ends, a window message arrives for this thread
+  // (or one is already waiting), or `milliseconds` pass, whichever comes
+  // first; `ended` tells whether the process has ended. A process that ended
+  // with exit code 259 (STILL_ACTIVE) counts as ended.
+  [[nodiscard]] virtual ErrorNumber WaitForEnd(std::uint32_t milliseconds, bool& ended) = 0;
 };
 
 // The Windows file-system object ("Scripting.FileSystemObject").
@@ -80,9 +82,6 @@ class Platform {
       std::shared_ptr<FileSystemObject>& fso) = 0;
   [[nodiscard]] virtual ErrorNumber StartProcess(const std::string& commandLine, int showState,
                                                  std::unique_ptr<Process>& process) = 0;
-  virtual void Sleep(std::uint32_t milliseconds) = 0;
-  // A clock that only moves forward, in milliseconds from an arbitrary origin.
-  virtual std::uint64_t Milliseconds() = 0;
   // Starts `program`, a file of the system folder ("xcopy.exe"), named by its
   // full path so that no file of that name elsewhere runs instead; the command
   // line goes as it is.

@@ -9,22 +9,20 @@
 namespace maj {
 namespace {
 
-constexpr std::uint32_t kPollMilliseconds = 100;
+// The longest the window goes without its messages being handled while a
+// copy runs: well within what the system tolerates before it calls a window
+// "not responding".
+constexpr std::uint32_t kPumpMilliseconds = 100;
 constexpr const char* kXcopy = "xcopy.exe";
 
-// Polls the started process every 100 ms, from `nextPoll` on, until it has ended.
-void WaitFor(Platform& platform, Process& process, std::uint64_t nextPoll) {
-  // The process is asked after each pause rather than before it: one that has
-  // ended is then noticed without a further idle pause. When it cannot be
-  // asked, the wait ends after this pass.
+// Sleeps until the copy ends or a message arrives, so the end is noticed at
+// once and messages are handled as they come. When the process cannot be
+// waited on, the wait ends after this pass.
+void WaitFor(Platform& platform, Process& process) {
   bool ended = false;
   do {
     platform.DoEvents();
-    nextPoll += kPollMilliseconds;
-    const std::uint64_t now = platform.Milliseconds();
-    if (nextPoll <= now) nextPoll = now + kPollMilliseconds;  // fell behind: a whole pause
-    platform.Sleep(static_cast<std::uint32_t>(nextPoll - now));
-    if (process.HasEnded(ended) != kOk) ended = true;
+    if (process.WaitForEnd(kPumpMilliseconds, ended) != kOk) ended = true;
   } while (!ended);
 }
 
@@ -61,26 +59,22 @@ ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::stri
 }
 
 ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
-  // The polls keep a 100 ms beat counted from the start of the command, so the
-  // time spent starting it and pumping messages does not add up pass after pass.
-  const std::uint64_t start = platform.Milliseconds();
   std::unique_ptr<Process> process;
   if (const ErrorNumber err = platform.StartProcess(commandLine, kShowMinimized, process)) {
     return err;
   }
-  WaitFor(platform, *process, start);
+  WaitFor(platform, *process);
   return kOk;
 }
 
 ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
                          const std::string& commandLine) {
-  const std::uint64_t start = platform.Milliseconds();
   std::unique_ptr<Process> process;
   if (const ErrorNumber err =
           platform.StartSystemProcess(program, commandLine, kShowMinimized, process)) {
     return err;
   }
-  WaitFor(platform, *process, start);
+  WaitFor(platform, *process);
   return kOk;
 }
 

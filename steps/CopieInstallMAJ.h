@@ -19,8 +19,9 @@ namespace maj {
 // The copy command line of one file into a destination folder.
 std::string CopyCommand(const std::string& file, const std::string& destination);
 
-// Starts the command line minimised and returns once its process has ended,
-// pumping window messages every 100 ms meanwhile.
+// Starts the command line minimised and returns as soon as its process has
+// ended, handling window messages as they arrive (and at least every 100 ms)
+// meanwhile.
 [[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine);
 // The same for `program` of the system folder, named by its full path.
 [[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& program,

@@ -1,7 +1,8 @@
 // The package copy: one quoted xcopy per file, in the folder's order, each
-// awaited with a 100 ms poll, into a destination that exists beforehand.
+// awaited until it ends, into a destination that exists beforehand.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <utility>
 
@@ -57,12 +58,12 @@ TEST_F(CopyTest, EachFileGoesByItsOwnAwaitedXcopyInTheFolderOrder) {
   // The destination was created before the first copy, so xcopy never had to ask.
   EXPECT_EQ(platform.ReadFile(R"(D:\BASES\B1\INSTALLMAJ\C.DAT)"), "C.DAT");
   EXPECT_FALSE(platform.Exists(R"(D:\BASES\B1\INSTALLMAJ\NOT.DAT)"));
-  const Calls order = platform.Calls({"CreateFolder", "StartProcess", "HasEnded(yes)"});
+  const Calls order = platform.Calls({"CreateFolder", "StartProcess", "WaitForEnd(100, ended)"});
   ASSERT_EQ(order.size(), 7u);
   EXPECT_EQ(order[0], R"(CreateFolder(D:\BASES\B1\INSTALLMAJ))");
   for (std::size_t i = 1; i < order.size(); i += 2) {
     EXPECT_EQ(order[i].rfind("StartProcess", 0), 0u);
-    EXPECT_EQ(order[i + 1], "HasEnded(yes)");  // each ends before the next starts
+    EXPECT_EQ(order[i + 1], "WaitForEnd(100, ended)");  // each ends before the next starts
   }
 }
 
@@ -176,54 +177,30 @@ TEST_F(CopyTest, EachCopyRunsTheSystemFoldersXcopyByName) {
   EXPECT_EQ(platform.commands[0], R"(xcopy "C:\APP\INSTALLMAJ\A.DAT" "D:\B\INSTALLMAJ" /C /Y)");
 }
 
-TEST(ShellAndWaitTest, PollsEvery100msAndPumpsMessagesBetweenPolls) {
+TEST(ShellAndWaitTest, PumpsMessagesEachTimeItWakesAndReturnsAtTheEnd) {
+  // Woken by a message, then by the 100 ms bound with nothing queued: the
+  // messages are handled each time, and the end is seen by the wait itself.
   test::TestPlatform platform;
-  platform.pollsBeforeEnd = 2;
+  platform.wakesBeforeEnd = {"message", "time", "message"};
   ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
   EXPECT_EQ(platform.calls,
-            (Calls{"StartProcess(cmd)", "DoEvents", "Sleep(100)", "HasEnded(no)", "DoEvents",
-                   "Sleep(100)", "HasEnded(no)", "DoEvents", "Sleep(100)", "HasEnded(yes)"}));
+            (Calls{"StartProcess(cmd)", "DoEvents", "WaitForEnd(100, message)", "DoEvents",
+                   "WaitForEnd(100, time)", "DoEvents", "WaitForEnd(100, message)", "DoEvents",
+                   "WaitForEnd(100, ended)"}));
   EXPECT_EQ(platform.runningProcesses, 0);
 
-  // A process that ends at once still costs one pass, and no more: its end is
-  // seen right after the first pause.
+  // A process that ends at once costs one pump and one wait that returns with
+  // its end: no idle pause after it.
   platform.calls.clear();
-  platform.pollsBeforeEnd = 0;
+  platform.wakesBeforeEnd.clear();
   ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
-  EXPECT_EQ(platform.calls,
-            (Calls{"StartProcess(cmd)", "DoEvents", "Sleep(100)", "HasEnded(yes)"}));
+  EXPECT_EQ(platform.calls, (Calls{"StartProcess(cmd)", "DoEvents", "WaitForEnd(100, ended)"}));
 
   // A command that cannot start is not waited for.
   platform.calls.clear();
   platform.Fail("StartProcess", FromWin32(2));
   EXPECT_EQ(ShellAndWait(platform, "nothing"), FromWin32(2));
   EXPECT_EQ(platform.calls, (Calls{"StartProcess(nothing)"}));
-}
-
-TEST(ShellAndWaitTest, PollsKeepTheirBeatFromTheStartOfTheCommand) {
-  // Starting the command and pumping the messages take time: the pauses make
-  // up for it, so the polls fall 100, 200 and 300 ms after the start.
-  test::TestPlatform platform;
-  platform.clock = 5000;
-  platform.startProcessCost = 30;
-  platform.doEventsCost = 2;
-  platform.pollsBeforeEnd = 2;
-  ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
-  EXPECT_EQ(platform.calls,
-            (Calls{"StartProcess(cmd)", "DoEvents", "Sleep(68)", "HasEnded(no)", "DoEvents",
-                   "Sleep(98)", "HasEnded(no)", "DoEvents", "Sleep(98)", "HasEnded(yes)"}));
-  EXPECT_EQ(platform.clock, 5300u);
-
-  // A pass that falls behind its beat (a long repaint) still pauses a whole
-  // 100 ms: the wait never spins.
-  platform.calls.clear();
-  platform.clock = 0;
-  platform.startProcessCost = 0;
-  platform.doEventsCost = 250;
-  platform.pollsBeforeEnd = 1;
-  ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
-  EXPECT_EQ(platform.calls, (Calls{"StartProcess(cmd)", "DoEvents", "Sleep(100)", "HasEnded(no)",
-                                   "DoEvents", "Sleep(100)", "HasEnded(yes)"}));
 }
 
 TEST_F(CopyTest, AnXcopyThatCopiesNothingGoesUnnoticedAndTheNextFileFollows) {
@@ -239,12 +216,12 @@ TEST_F(CopyTest, AnXcopyThatCopiesNothingGoesUnnoticedAndTheNextFileFollows) {
   EXPECT_TRUE(platform.Exists(R"(D:\B\INSTALLMAJ\B.DAT)"));
 }
 
-TEST(ShellAndWaitTest, AProcessThatCannotBeAskedEndsTheWaitAfterOnePass) {
+TEST(ShellAndWaitTest, AProcessThatCannotBeWaitedOnEndsTheWaitAfterOnePump) {
   test::TestPlatform platform;
-  platform.pollsBeforeEnd = 1000;  // it would run long
-  platform.Fail("HasEnded", FromWin32(5));
+  platform.wakesBeforeEnd = std::deque<std::string>(1000, "time");  // it would run long
+  platform.Fail("WaitForEnd", FromWin32(6));                        // ERROR_INVALID_HANDLE
   ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
-  EXPECT_EQ(platform.calls, (Calls{"StartProcess(cmd)", "DoEvents", "Sleep(100)", "HasEnded(no)"}));
+  EXPECT_EQ(platform.calls, (Calls{"StartProcess(cmd)", "DoEvents", "WaitForEnd(100, time)"}));
 }
 
 }  // namespace

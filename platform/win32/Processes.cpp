@@ -1,4 +1,4 @@
-// Starting a command line as a process, and telling when it has ended.
+// Starting a command line as a process, and waiting for its end or a message.
 #include <string>
 #include <vector>
 
@@ -16,11 +16,16 @@ class Win32Process final : public Process {
 
   // The handle is signalled when the process ends, whatever its exit code:
   // one that ends with 259 (STILL_ACTIVE) is not taken for a running one.
-  ErrorNumber HasEnded(bool& ended) override {
-    switch (WaitForSingleObject(process_.Get(), 0)) {
+  // MWMO_INPUTAVAILABLE wakes for messages already queued too, not only for
+  // those that arrive during the wait.
+  ErrorNumber WaitForEnd(std::uint32_t milliseconds, bool& ended) override {
+    const HANDLE handle = process_.Get();
+    switch (
+        MsgWaitForMultipleObjectsEx(1, &handle, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE)) {
       case WAIT_OBJECT_0:
         ended = true;
         return kOk;
+      case WAIT_OBJECT_0 + 1:
       case WAIT_TIMEOUT:
         ended = false;
         return kOk;

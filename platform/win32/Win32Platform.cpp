@@ -39,20 +39,4 @@ void Win32Platform::DoEvents() {
   }
 }
 
-void Win32Platform::Sleep(std::uint32_t milliseconds) {
-  ::Sleep(milliseconds);
-}
-
-std::uint64_t Win32Platform::Milliseconds() {
-  // The performance counter, not the tick count: ticks move in steps of about
-  // 16 ms on Windows, too coarse for a 100 ms beat.
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  const auto ticks = static_cast<std::uint64_t>(counter.QuadPart);
-  const auto perSecond = static_cast<std::uint64_t>(frequency.QuadPart);
-  return ticks / perSecond * 1000 + ticks % perSecond * 1000 / perSecond;
-}
-
 }  // namespace maj::win32

@@ -50,8 +50,6 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
   [[nodiscard]] ErrorNumber StartProcess(const std::string& commandLine, int showState,
                                          std::unique_ptr<Process>& process) override;
-  void Sleep(std::uint32_t milliseconds) override;
-  std::uint64_t Milliseconds() override;
   [[nodiscard]] ErrorNumber StartSystemProcess(const std::string& program,
                                                const std::string& commandLine, int showState,
                                                std::unique_ptr<Process>& process) override;

@@ -87,8 +87,8 @@ class TestByteSource : public ByteSource {
 
 class TestProcess : public Process {
  public:
-  TestProcess(TestPlatform& platform, int pollsBeforeEnd)
-      : platform_(platform), remaining_(pollsBeforeEnd) {
+  TestProcess(TestPlatform& platform, std::deque<std::string> wakes)
+      : platform_(platform), wakes_(std::move(wakes)) {
     ++platform_.runningProcesses;
   }
   ~TestProcess() override {
@@ -97,19 +97,27 @@ class TestProcess : public Process {
   TestProcess(const TestProcess&) = delete;
   TestProcess& operator=(const TestProcess&) = delete;
 
-  ErrorNumber HasEnded(bool& ended) override {
-    if (!ended_ && remaining_-- <= 0) {
+  // Recorded as "WaitForEnd(100, ended)", "(100, message)" or "(100, time)".
+  ErrorNumber WaitForEnd(std::uint32_t milliseconds, bool& ended) override {
+    std::string woken = "ended";
+    if (!ended_ && !wakes_.empty()) {
+      woken = wakes_.front();
+      wakes_.pop_front();
+    } else if (!ended_) {
       ended_ = true;
       --platform_.runningProcesses;
     }
-    if (const ErrorNumber err = platform_.Call("HasEnded", ended_ ? "yes" : "no")) return err;
+    if (const ErrorNumber err =
+            platform_.Call("WaitForEnd", std::to_string(milliseconds) + ", " + woken)) {
+      return err;
+    }
     ended = ended_;
     return kOk;
   }
 
  private:
   TestPlatform& platform_;
-  int remaining_;
+  std::deque<std::string> wakes_;
   bool ended_ = false;
 };
 
@@ -287,7 +295,6 @@ ErrorNumber TestPlatform::UnloadMainWindow() {
 
 void TestPlatform::DoEvents() {
   calls.push_back("DoEvents");
-  clock += doEventsCost;
 }
 
 ErrorNumber TestPlatform::MsgBox(const std::string& text, int style, const std::string& title) {
@@ -341,13 +348,12 @@ ErrorNumber TestPlatform::CreateFileSystemObject(std::shared_ptr<FileSystemObjec
 
 ErrorNumber TestPlatform::StartProcess(const std::string& commandLine, int showState,
                                        std::unique_ptr<Process>& process) {
-  clock += startProcessCost;
   if (const ErrorNumber err = Call("StartProcess", commandLine)) return err;
   if (showState != kShowMinimized) unexpected.push_back("a process not started minimised");
   if (runningProcesses != 0) unexpected.push_back("two processes at once: " + commandLine);
   commands.push_back(commandLine);
   if (StartsWith(commandLine, "xcopy ")) RunXcopy(commandLine);
-  process = std::make_unique<TestProcess>(*this, pollsBeforeEnd);
+  process = std::make_unique<TestProcess>(*this, wakesBeforeEnd);
   return kOk;
 }
 
@@ -378,11 +384,6 @@ void TestPlatform::RunXcopy(const std::string& commandLine) {
     return;
   }
   fs::copy_file(source, destination / name, fs::copy_options::overwrite_existing, ec);
-}
-
-void TestPlatform::Sleep(std::uint32_t milliseconds) {
-  calls.push_back("Sleep(" + std::to_string(milliseconds) + ")");
-  clock += milliseconds;
 }
 
 ErrorNumber TestPlatform::FindEntry(const std::string& path, bool& found) {

@@ -79,15 +79,15 @@ class TestPlatform : public Platform {
   std::string appPath = R"(C:\APP)";
   std::string loginName = "operateur";
   bool loginNameFails = false;
-  int pollsBeforeEnd = 1;   // how many times HasEnded answers "not yet"
   bool anotherRun = false;  // another upgrade run holds the machine
   // The operator asks to close the main window when this call is made
   // ("InputBox", "MsgBox"...): refused, or the window is gone.
   std::string closeRequestAt;
-  // Time: it moves only by what Sleep waits and by these costs.
-  std::uint64_t clock = 0;
-  std::uint64_t startProcessCost = 0;
-  std::uint64_t doEventsCost = 0;
+  // What ends each wait of a started process before the process itself does:
+  // "message" (a window message arrived) or "time" (the bound passed); once
+  // the script is used up, the next wait sees the process end. Every process
+  // started follows it from its beginning.
+  std::deque<std::string> wakesBeforeEnd;
 
   // What was seen.
   std::vector<std::string> calls;
@@ -118,8 +118,6 @@ class TestPlatform : public Platform {
   ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
   ErrorNumber StartProcess(const std::string& commandLine, int showState,
                            std::unique_ptr<Process>& process) override;
-  void Sleep(std::uint32_t milliseconds) override;
-  std::uint64_t Milliseconds() override { return clock; }
   ErrorNumber StartSystemProcess(const std::string& program, const std::string& commandLine,
                                  int showState, std::unique_ptr<Process>& process) override;
   ErrorNumber FindEntry(const std::string& path, bool& found) override;

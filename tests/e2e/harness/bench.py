@@ -1,8 +1,9 @@
 """The benchmark: MiseANiveau.exe over 30 bases with a package of 10 small
 files, under Wine in Xvfb, against the stand-in with no injected delay; in the
-same invocation Wine's xcopy alone on the same files, and from both the floor
-of the design. Prints the median of the runs. Not a test: it judges nothing
-but says which targets are met.
+same invocation Wine's xcopy alone on the same files. The floor is what the
+copies and the server calls cost by themselves; the run is measured against
+it. Prints the median of the runs. Not a test: it judges nothing but says
+which targets are met.
 
     python3 -m harness.bench BUILD_DIR [--runs N]   (from tests/e2e; scripts/bench does it)
 """
@@ -30,9 +31,12 @@ PACKAGE = {"F%02d.DAT" % n: bytes((n * i) % 251 for i in range(512 * n)) for n i
 SUCCESS_HEAD = "Mise à jour du serveur terminée avec succès."
 FIXTURE = OPERATOR_FOLDER + r"\maj-fixture.exe"
 COMMANDS = r"C:\BENCH\xcopy.txt"
-POLL_MS = 100  # the program's polling step while a copy runs
+# A wait that polled every 100 ms rounded each copy up to the next 100 ms: the
+# floor such a wait had, kept for comparison.
+POLL_MS = 100
 
-TARGETS = {"ratio": 1.05, "overhead": 10.0, "peak": 8 * 2 ** 20, "exe": 1.5 * 2 ** 20}
+TARGETS = {"ratio": 1.05, "overhead": 10.0, "loop": 2.0, "once_beyond_reference": 100.0,
+           "peak": 8 * 2 ** 20, "exe": 1.5 * 2 ** 20}
 
 
 def say(text):
@@ -154,13 +158,15 @@ def measure(suite, log, number):
     copies = xcopy_alone(s)
     rounded = sum(math.ceil(ms / POLL_MS) * POLL_MS for ms in copies)
     run.update(xcopy=sum(copies), xcopy_median=statistics.median(copies), rounded=rounded,
-               floor=rounded + run["calls"])
+               floor=sum(copies) + run["calls"], polled_floor=rounded + run["calls"])
     run["ratio"] = run["total"] / run["floor"]
+    run["polled_ratio"] = run["total"] / run["polled_floor"]
     run["overhead"] = (run["total"] - run["copying"] - run["calls"]) / len(BASES)
     run["fixed"] = run["total"] - run["span"]
     run["loop_overhead"] = (run["span"] - run["copying"] - run["calls"]) / len(BASES)
-    run["copy_overhead"] = (run["copying"] - rounded) / len(copies)
+    run["copy_overhead"] = (run["copying"] - run["xcopy"]) / len(copies)
     run.update({"ref_" + k: v for k, v in reference_program(s).items()})
+    run["fixed_beyond_reference"] = run["fixed"] - run["ref_startup"]
     return run
 
 
@@ -199,28 +205,38 @@ def report(runs, exe_size, failed):
     rows = [
         ("total wall time", seconds(figure("total")), each("total", "%.0f"),
          "CreateProcessW of the program to its summary box on the screen"),
-        ("floor of the design", seconds(figure("floor")), each("floor", "%.0f"),
-         "each of the %d xcopy times alone rounded up to %d ms, plus the server calls"
-         % (n * files, POLL_MS)),
-        ("  xcopy alone, rounded up", seconds(figure("rounded")), each("rounded", "%.0f"),
-         "sum over %d copies; unrounded %s, median copy %s"
-         % (n * files, seconds(figure("xcopy")), millis(figure("xcopy_median")))),
+        ("floor: the copies' own time", seconds(figure("floor")), each("floor", "%.0f"),
+         "the %d xcopy times alone, plus the server calls" % (n * files)),
+        ("  xcopy alone", seconds(figure("xcopy")), each("xcopy", "%.0f"),
+         "sum over %d copies, median copy %s" % (n * files, millis(figure("xcopy_median")))),
         ("  server calls", seconds(figure("calls")), each("calls", "%.0f"),
          "%d calls, as the stand-in timed them (its journal writes not included)"
          % runs[0]["calls_count"]),
-        ("ratio total / floor", "%.3f" % figure("ratio"), each("ratio", "%.3f"),
+        ("ratio to the copies' own time", "%.3f" % figure("ratio"), each("ratio", "%.3f"),
          verdict(figure("ratio"), TARGETS["ratio"], lambda v: "%.3f" % v)),
+        ("floor with 100 ms polls", seconds(figure("polled_floor")),
+         each("polled_floor", "%.0f"),
+         "each xcopy time rounded up to %d ms (%s), plus the server calls: for comparison"
+         % (POLL_MS, seconds(figure("rounded")))),
+        ("  ratio to it", "%.3f" % figure("polled_ratio"), each("polled_ratio", "%.3f"),
+         "what a wait that polled every 100 ms could at best have reached is 1.000"),
         ("own overhead per base", millis(figure("overhead")), each("overhead", "%.1f"),
          verdict(figure("overhead"), TARGETS["overhead"], millis)),
         ("  waits (copy phases)", seconds(figure("copying")), each("copying", "%.0f"),
          "from the end of each base's QUI to the start of its LANCEMAJCD, in the journal"),
         ("  paid once", millis(figure("fixed")), each("fixed", "%.0f"),
          "start-up, first client, summary box: before the first and after the last call"),
+        ("    beyond a minimal program", millis(figure("fixed_beyond_reference")),
+         each("fixed_beyond_reference", "%.0f"),
+         "paid once, less the reference program's start-up: "
+         + verdict(figure("fixed_beyond_reference"), TARGETS["once_beyond_reference"], millis)),
         ("  per base, in the loop", millis(figure("loop_overhead")),
-         each("loop_overhead", "%.1f"), "the rest, from the first call to the last, per base"),
-        ("  beyond the floor, a copy", millis(figure("copy_overhead")),
+         each("loop_overhead", "%.1f"),
+         "between the server calls, copies excluded: "
+         + verdict(figure("loop_overhead"), TARGETS["loop"], millis)),
+        ("  beyond xcopy alone, a copy", millis(figure("copy_overhead")),
          each("copy_overhead", "%.1f"),
-         "listing the package, the message pump and the polls, beyond the rounded xcopy time"),
+         "listing the package, starting each copy, the wait, beyond xcopy's own time"),
         ("peak working set", mib(figure("peak")), each("peak", "%.2f", 2 ** 20),
          verdict(figure("peak"), TARGETS["peak"], mib)),
         ("  a minimal window program", mib(figure("ref_peak")), each("ref_peak", "%.2f", 2 ** 20),

@@ -250,6 +250,14 @@ class Operator:
         found = self.figures("counters", pid)
         return {k: (v if k.endswith("-source") else int(v)) for k, v in found.items()}
 
+    def responsive(self, hwnd, until, timeout):
+        """Samples how the window answers WM_NULL (200 ms limit) until its
+        process shows a window titled `until`: samples, late, worst-ms."""
+        found = self.figures("responsive", hwnd, "--until", until, "--timeout", "%g" % timeout,
+                             timeout=timeout)
+        return {"samples": int(found["samples"]), "late": int(found["late"]),
+                "worst-ms": float(found["worst-ms"])}
+
     def list(self, pid=None):
         """Every visible top-level window (of that process)."""
         return parse_windows(self.run("list", *(["--pid", pid] if pid else [])).raw)

@@ -138,6 +138,16 @@ class Scenario:
                              windows_shown(self.op, None, "windows on the screen")))
         self.main = answer.window
 
+    def check_responsive_until(self, title, timeout):
+        """The main window answers the system's "are you responding?" (WM_NULL
+        within 200 ms) at every sample until the window `title` shows."""
+        seen = self.op.responsive(self.main.hwnd, title, timeout)
+        self.log.write("== responsiveness: %s\n" % seen)
+        if seen["samples"] < 10:
+            self.problems.append("only %d responsiveness samples: too few to tell" % seen["samples"])
+        self.expect("WM_NULL answers later than 200 ms (of %d, the worst %.1f ms)"
+                    % (seen["samples"], seen["worst-ms"]), 0, seen["late"])
+
     def check_main_window(self, w):
         labels = [c.text for c in w.of_class("static")]
         self.expect("the main window's controls", [MAIN_LABEL], labels)

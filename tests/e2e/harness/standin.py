@@ -23,6 +23,8 @@ class StandIn:
         # False: the DLL is put in place but left unregistered, as on a server
         # where the component was never installed properly.
         self.registered = True
+        # Another DBA.dll to install in its place (one of the other bitness).
+        self.dll = None
 
     def user(self, name, password):
         self.users.append((name, password))
@@ -66,7 +68,7 @@ class StandIn:
         """DBA.dll and its data folder in the prefix, and the DLL registered."""
         dll = world.host(FOLDER + r"\DBA.dll")
         dll.parent.mkdir(parents=True, exist_ok=True)
-        shutil.copy2(self.suite.dll, dll)
+        shutil.copy2(self.dll or self.suite.dll, dll)
         world.write(DATA + r"\settings.txt", self.settings_text().encode("utf-8"))
         for b in self.bases:
             store = DATA + "\\bases\\" + b["store"]

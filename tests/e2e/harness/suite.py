@@ -28,6 +28,16 @@ ARTIFACTS = {
 }
 
 
+MACHINES = {0x14C: "32-bit", 0x8664: "64-bit"}
+
+
+def machine_of(path):
+    """The bitness a Windows executable or DLL is built for (its PE header)."""
+    data = Path(path).read_bytes()[:4096]
+    at = int.from_bytes(data[0x3C:0x40], "little")
+    return MACHINES.get(int.from_bytes(data[at + 4:at + 6], "little"), "unknown")
+
+
 class SuiteError(Exception):
     """The suite cannot run at all (a tool or a build artifact is missing)."""
 
@@ -91,6 +101,17 @@ class Suite:
                 raise SuiteError("%s is not in %s: build it first (cmake --build %s)"
                                  % (name, self.build, self.build))
             setattr(self, key if key != "operator" else "operator_exe", built[name])
+
+    def other_bitness_dll(self):
+        """A DBA.dll of the other bitness than the program, from a sibling build
+        folder (build/win beside build/win64): a component registered only
+        for the bitness the program cannot load."""
+        mine = machine_of(self.program)
+        for candidate in sorted(self.build.parent.glob("*/standin/com/DBA.dll")):
+            if candidate.resolve().parent != self.dll.resolve().parent and \
+                    machine_of(candidate) not in (mine, "unknown"):
+                return candidate
+        return None
 
     def prepare(self, display=None):
         """A fresh copy of the prepared prefix, with the operator helper in it;

@@ -11,6 +11,7 @@
 //   maj-operator counters PID
 //   maj-operator launch EXE --title T [--until T] [--timeout S]
 //   maj-operator time-commands FILE [--timeout S]
+//   maj-operator responsive HWND --until T [--timeout S]
 //   maj-operator end PID [--timeout S]
 //
 // Exit status: 0 done; 1 not done in time, or the window did not do what was
@@ -53,6 +54,7 @@ constexpr wchar_t kUsageText[] =
     L"       maj-operator counters PID\n"
     L"       maj-operator launch EXE --title T [--until T] [--timeout S]\n"
     L"       maj-operator time-commands FILE [--timeout S]\n"
+    L"       maj-operator responsive HWND --until T [--timeout S]\n"
     L"       maj-operator end PID [--timeout S]";
 
 // The process's arguments, freed with it.
@@ -270,6 +272,19 @@ int TimeCommands(const std::wstring& file, const Options& options) {
   return op::TimeCommands(file, options.timeoutMs, error) ? kDone : Fail(error);
 }
 
+// How the window answers while its program works, until a later window shows.
+int Responsive(HWND window, const Options& options) {
+  constexpr DWORD kLimitMs = 200;
+  op::Responsiveness seen;
+  std::string error;
+  const bool done =
+      op::SampleResponses(window, *options.until, kLimitMs, options.timeoutMs, seen, error);
+  op::PrintField("samples", std::to_string(seen.samples));
+  op::PrintField("late", std::to_string(seen.late));
+  op::PrintField("worst-ms", Milliseconds(seen.worstMs));
+  return done ? kDone : Fail(error);
+}
+
 int Run(const std::vector<std::wstring>& args) {
   if (args.empty()) return op::PrintError(com::Narrow(kUsageText)), kUsage;
   Options options;
@@ -282,11 +297,15 @@ int Run(const std::vector<std::wstring>& args) {
   const std::wstring& command = args[0];
   const bool single = command == L"show" || command == L"counters" || command == L"launch" ||
                       command == L"time-commands" || command == L"end";
-  const std::size_t needed = command == L"list" || command == L"wait" ? 0 : single ? 1 : 2;
-  const bool known = single || command == L"list" || command == L"wait" || command == L"type" ||
-                     command == L"key" || command == L"press";
+  const bool windowOnly = command == L"show" || command == L"responsive";
+  const std::size_t needed = command == L"list" || command == L"wait" ? 0
+                             : single || windowOnly                   ? 1
+                                                                      : 2;
+  const bool known = single || windowOnly || command == L"list" || command == L"wait" ||
+                     command == L"type" || command == L"key" || command == L"press";
   if (!known || options.positional.size() != needed ||
-      (command == L"launch" && !options.criteria.title)) {
+      (command == L"launch" && !options.criteria.title) ||
+      (command == L"responsive" && !options.until)) {
     op::PrintError(com::Narrow(kUsageText));
     return kUsage;
   }
@@ -303,6 +322,7 @@ int Run(const std::vector<std::wstring>& args) {
     op::Describe(window);
     return kDone;
   }
+  if (command == L"responsive") return Responsive(window, options);
   const std::wstring& what = options.positional[1];
   const bool acted = command == L"type"  ? op::TypeText(window, what, error)
                      : command == L"key" ? op::PressKey(window, what, error)

@@ -147,6 +147,33 @@ bool Launch(const std::wstring& exe, const std::wstring& title,
   return true;
 }
 
+bool SampleResponses(HWND window, const std::wstring& until, DWORD limitMs, DWORD timeoutMs,
+                     Responsiveness& seen, std::string& error) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  const Stopwatch clock;
+  while (FindTitled(pid, until) == nullptr) {
+    if (clock.Ms() > timeoutMs) {
+      error = "no later window in time";
+      return false;
+    }
+    const Stopwatch answer;
+    DWORD_PTR result = 0;
+    const bool answered =
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, limitMs, &result) != 0;
+    const double ms = answer.Ms();
+    if (!answered && !IsWindow(window)) {
+      error = "the window went away";
+      return false;
+    }
+    ++seen.samples;
+    if (!answered || ms > limitMs) ++seen.late;
+    if (ms > seen.worstMs) seen.worstMs = ms;
+    Sleep(20);
+  }
+  return true;
+}
+
 bool TimeCommands(const std::wstring& file, DWORD timeoutMs, std::string& error) {
   std::ifstream in(std::filesystem::path(file), std::ios::binary);
   if (!in) {

@@ -27,6 +27,19 @@ bool Launch(const std::wstring& exe, const std::wstring& title,
             const std::optional<std::wstring>& until, DWORD timeoutMs, LaunchTimes& times,
             std::string& error);
 
+struct Responsiveness {
+  int samples = 0;
+  int late = 0;        // not answered within the limit
+  double worstMs = 0;  // the longest answer
+};
+
+// Sends WM_NULL to `window` with SendMessageTimeout (`limitMs`) about every
+// 20 ms, as the system does to tell a hung window, until its process shows a
+// window titled `until`. False with `error` when that window does not come
+// within `timeoutMs` or the window goes away first.
+bool SampleResponses(HWND window, const std::wstring& until, DWORD limitMs, DWORD timeoutMs,
+                     Responsiveness& seen, std::string& error);
+
 // Runs each line of the UTF-8 file as a command line, one after the other,
 // started minimised from a process without a console as the program starts
 // its copies, and prints how long each took from CreateProcessW to its end,

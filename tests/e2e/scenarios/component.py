@@ -1,7 +1,7 @@
 """The database-access component cannot be created: the run says so once and
 touches nothing."""
 
-from harness.scenario import CRITICAL, scenario
+from harness.scenario import CRITICAL, Failure, scenario
 from harness.texts import CRLF
 
 from .common import APP, PACKAGE
@@ -21,6 +21,25 @@ def component_not_registered(s):
     s.start()
     # The ProgID is unknown to the system: CLSIDFromProgID answers CO_E_CLASSSTRING.
     s.message_box(no_component("0x800401F3"), CRITICAL, shot="no-component")
+    s.ends()
+    s.check_package(r"D:\BASESCLIENTS\BASEAFA", expected={})
+    s.check_version(None)
+    s.check_journal([])
+
+
+@scenario("the component DBA registered for the other bitness only: one message naming it")
+def component_of_the_other_bitness(s):
+    other = s.suite.other_bitness_dll()
+    if other is None:
+        raise Failure("no DBA.dll of the other bitness beside %s: build it first "
+                      "(build/win and build/win64, as scripts/test does)" % s.suite.build)
+    s.install(APP, PACKAGE)
+    s.base("BASEAFA", r"D:\BASESCLIENTS\BASEAFA")
+    s.base_list("BASEAFA\r\n")
+    s.standin.dll = other
+    s.start()
+    # The ProgID is known, the class only in the other view of the registry.
+    s.message_box(no_component("0x80040154"), CRITICAL)
     s.ends()
     s.check_package(r"D:\BASESCLIENTS\BASEAFA", expected={})
     s.check_version(None)
