@@ -9,6 +9,7 @@
 #include "connection/Frm_Connexion.h"
 #include "platform/Text.h"
 #include "steps/BasePath.h"
+#include "steps/ControleCopie.h"
 #include "steps/CopieInstallMAJ.h"
 #include "steps/ExecutionMAJ.h"
 #include "steps/Recup_Base.h"
@@ -117,16 +118,21 @@ void ReleaseBase(RunState& state, DbaFactory& dba) {
   Initialisation2(state, dba);
 }
 
-// One base after it opened: its directory, the copy, the server's upgrade and
-// the check. False when no directory was obtained, which ends the run.
+// One base after it opened: its directory, the package, the server's upgrade
+// and the check. False when no directory was obtained, which ends the run. A
+// base whose copy was refused before it started holds none of this package:
+// the server is not asked to upgrade it, and it is not upgraded.
 bool UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rapport,
                  std::int16_t counter) {
   if (!ResolveBasePath(state, platform, counter)) return false;
-  // The base's outcome is G_MajOk alone: a copy or a command that failed shows
-  // as a base without the new version record.
-  Unheeded(CopieInstallMAJ(state, platform, state.W_CheminBase));
-  Unheeded(ExecutionMAJ(state, platform, dba));
-  Unheeded(GestionMAJ(state.MyDatabase.get(), state.G_Version, state.G_MajOk));
+  if (CopyRefused(CopieInstallMAJ(state, platform, state.W_CheminBase))) {
+    state.G_MajOk = False;
+  } else {
+    // The base's outcome is G_MajOk alone: a copy or a command that failed
+    // shows as a base without the new version record.
+    Unheeded(ExecutionMAJ(state, platform, dba));
+    Unheeded(GestionMAJ(state.MyDatabase.get(), state.G_Version, state.G_MajOk));
+  }
   // A line that cannot be recorded is missing from the summary, nothing more.
   Unheeded(RecordOutcome(state.G_MajOk, rapport, counter, state.Base(counter)));
   return true;
@@ -192,6 +198,10 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
 }
 
 void Form_Load(RunState& state, Platform& platform, DbaFactory& dba) {
+  // Closing the window mid-run would hide a run that goes on: the window
+  // closes when the run unloads it.
+  // A window that cannot refuse closes as before; the run goes on either way.
+  Unheeded(platform.RefuseClose(true));
   TraitementMAJ(state, platform, dba);
   // Nothing needs the password once the run is over.
   SecureWipe(state.G_MotPasse);

@@ -39,6 +39,14 @@ std::string BasePathPrompt(const std::string& entry) {
          R"((ex:D:\BASESCLIENTS\BASEAFA))";
 }
 
+std::string WithoutEnclosingQuotes(const std::string& typed) {
+  // What "Copy as path" puts on the clipboard: the whole path between quotes.
+  if (typed.size() >= 2 && typed.front() == '"' && typed.back() == '"') {
+    return typed.substr(1, typed.size() - 2);
+  }
+  return typed;
+}
+
 bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {
   std::string directory;
   // The same query twice: a server may answer only the second time.
@@ -51,7 +59,7 @@ bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) 
     std::string typed;
     // A box that cannot be shown gives no answer, as an empty one does.
     Unheeded(platform.InputBox(BasePathPrompt(state.Base(counter)), typed));
-    state.W_Lecteur = UpperCase(typed);
+    state.W_Lecteur = platform.ToUpper(WithoutEnclosingQuotes(typed));
     if (state.W_Lecteur.empty() || !IsQuotablePath(state.W_Lecteur)) return false;
     directory = state.W_Lecteur;
   }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "steps/ControleCopie.h"
 
 namespace maj {
 namespace {
@@ -12,14 +13,17 @@ namespace {
 // copy runs: well within what the system tolerates before it calls a window
 // "not responding".
 constexpr std::uint32_t kPumpMilliseconds = 100;
+constexpr const char* kXcopy = "xcopy.exe";
 
-// xcopy asks whether an absent destination is a file or a folder, and waits
-// for an answer nobody can give in its minimised window: the folder must exist
-// before the first copy.
-ErrorNumber EnsureFolder(Platform& platform, const std::string& folder) {
-  bool found = false;
-  if (const ErrorNumber err = platform.FindEntry(folder, found)) return err;
-  return found ? kOk : platform.CreateFolder(folder);
+// Sleeps until the copy ends or a message arrives, so the end is noticed at
+// once and messages are handled as they come. When the process cannot be
+// waited on, the wait ends after this pass.
+void WaitFor(Platform& platform, Process& process) {
+  bool ended = false;
+  do {
+    platform.DoEvents();
+    if (process.WaitForEnd(kPumpMilliseconds, ended) != kOk) ended = true;
+  } while (!ended);
 }
 
 }  // namespace
@@ -41,10 +45,15 @@ ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::stri
 
   if (basePath.empty() || !IsQuotablePath(basePath)) return kErrInvalidCall;
   const std::string destination = basePath + R"(\INSTALLMAJ)";
-  if (const ErrorNumber err = EnsureFolder(platform, destination)) return err;
+  // xcopy asks "file or directory?" about a destination it cannot see, in a
+  // minimised window nobody answers: every path is checked, and the folder
+  // made, before the first copy.
+  if (const ErrorNumber err = ControleCheminsCopie(files, destination)) return err;
+  if (const ErrorNumber err = PrepareDestination(platform, destination)) return err;
   for (const std::string& file : files) {
     if (!IsQuotablePath(file)) return kErrInvalidCall;
-    if (const ErrorNumber err = ShellAndWait(platform, CopyCommand(file, destination))) return err;
+    const std::string command = CopyCommand(file, destination);
+    if (const ErrorNumber err = ShellAndWait(platform, kXcopy, command)) return err;
   }
   return kOk;
 }
@@ -54,14 +63,18 @@ ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
   if (const ErrorNumber err = platform.StartProcess(commandLine, StartWindow::Minimised, process)) {
     return err;
   }
-  // The wait sleeps until the copy ends or a message arrives, so the end is
-  // noticed at once and messages are handled as they come. When the process
-  // cannot be waited on, the wait ends after this pass.
-  bool ended = false;
-  do {
-    platform.DoEvents();
-    if (process->WaitForEnd(kPumpMilliseconds, ended) != kOk) ended = true;
-  } while (!ended);
+  WaitFor(platform, *process);
+  return kOk;
+}
+
+ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+                         const std::string& commandLine) {
+  std::unique_ptr<Process> process;
+  if (const ErrorNumber err =
+          platform.StartSystemProcess(program, commandLine, StartWindow::Minimised, process)) {
+    return err;
+  }
+  WaitFor(platform, *process);
   return kOk;
 }
 

@@ -19,6 +19,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/BusyPointer.h"
 #include "platform/win32/MainWindow.h"
+#include "winsupport/Handles.h"
 
 namespace maj::win32 {
 
@@ -37,6 +38,7 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber EnableMainWindow(bool enabled) override;
   [[nodiscard]] ErrorNumber UnloadMainWindow() override;
   void DoEvents() override;
+  [[nodiscard]] ErrorNumber RefuseClose(bool refuse) override;
 
   // Modal boxes (Boxes.cpp).
   [[nodiscard]] ErrorNumber MsgBox(const std::string& text, BoxIcon icon,
@@ -48,6 +50,9 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
   [[nodiscard]] ErrorNumber StartProcess(const std::string& commandLine, StartWindow window,
                                          std::unique_ptr<Process>& process) override;
+  [[nodiscard]] ErrorNumber StartSystemProcess(const std::string& program,
+                                               const std::string& commandLine, StartWindow window,
+                                               std::unique_ptr<Process>& process) override;
 
   // Files and folders (Files.cpp).
   [[nodiscard]] ErrorNumber FindEntry(const std::string& path, bool& found) override;
@@ -57,16 +62,23 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber OpenForAppend(const std::string& path) override;
   [[nodiscard]] ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
   [[nodiscard]] ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
+  [[nodiscard]] ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) override;
 
   // The system (System.cpp).
   [[nodiscard]] ErrorNumber AppPath(std::string& folder) override;
   bool UserName(std::string& name) override;
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;
+  // LCMapStringEx with the user's locale.
+  std::string ToUpper(const std::string& utf8) override;
+  // SingleRun.cpp: a named mutex of the global namespace (of this session's
+  // when the global one is refused), held until the platform goes.
+  [[nodiscard]] ErrorNumber ClaimSingleRun(bool& alone) override;
 
  private:
   MainWindow main_;
   BusyPointer busy_;
+  UniqueHandle singleRun_;
 };
 
 }  // namespace maj::win32
