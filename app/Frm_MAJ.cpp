@@ -125,7 +125,7 @@ void ReleaseBase(RunState& state, DbaFactory& dba) {
 bool UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rapport,
                  std::int16_t counter) {
   if (!ResolveBasePath(state, platform, counter)) return false;
-  if (CopyRefused(CopieInstallMAJ(state, platform, state.W_CheminBase))) {
+  if (CopyRefused(CopieInstallMAJ(state.G_Fso.get(), platform, state.W_CheminBase))) {
     state.G_MajOk = False;
   } else {
     // The base's outcome is G_MajOk alone: a copy or a command that failed
@@ -151,7 +151,7 @@ bool SetUp(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rappor
   Initialisation(state, dba);
   if (!state.MyClient) return false;
   Unheeded(dba.CreateDynArray(state.W_Params));
-  Unheeded(Recup_Base(state, platform));
+  Unheeded(Recup_Base(state.W_Bases, platform));
   return true;
 }
 

@@ -34,13 +34,14 @@ std::string CopyCommand(const std::string& file, const std::string& destination)
   return "xcopy \"" + file + "\" \"" + destination + "\" /C /Y";
 }
 
-ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::string& basePath) {
+ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform,
+                            const std::string& basePath) {
   std::string appPath;
   if (const ErrorNumber err = platform.AppPath(appPath)) return err;
   const std::string package = appPath + R"(\INSTALLMAJ)";
-  if (!state.G_Fso) return kErrObjectRequired;
+  if (!fso) return kErrObjectRequired;
   std::vector<std::string> files;
-  if (const ErrorNumber err = state.G_Fso->GetFolderFiles(package, files)) return err;
+  if (const ErrorNumber err = fso->GetFolderFiles(package, files)) return err;
   if (files.empty()) return kOk;
 
   if (basePath.empty() || !IsQuotablePath(basePath)) return kErrInvalidCall;

@@ -4,16 +4,15 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "state/RunState.h"
 
 namespace maj {
 
-// Copies every file directly in <application directory>\INSTALLMAJ into
-// <basePath>\INSTALLMAJ, in the folder's enumeration order, each copy awaited
-// before the next starts. Ends at the first failure. Copies nothing when a
-// copy could not name its files or the destination is not a folder
-// (CopyRefused, steps/ControleCopie.h).
-[[nodiscard]] ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform,
+// Copies every file that the file-system object `fso` (G_Fso) lists directly
+// in <application directory>\INSTALLMAJ into <basePath>\INSTALLMAJ, in the
+// folder's enumeration order, each copy awaited before the next starts. Ends
+// at the first failure. Copies nothing when a copy could not name its files or
+// the destination is not a folder (CopyRefused, steps/ControleCopie.h).
+[[nodiscard]] ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform,
                                           const std::string& basePath);
 
 // The copy command line of one file into a destination folder.
