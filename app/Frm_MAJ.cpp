@@ -9,8 +9,8 @@
 #include "connection/Frm_Connexion.h"
 #include "platform/Text.h"
 #include "steps/BasePath.h"
-#include "steps/ControleCopie.h"
 #include "steps/CopieInstallMAJ.h"
+#include "steps/CopyChecks.h"
 #include "steps/ExecutionMAJ.h"
 #include "steps/Recup_Base.h"
 

@@ -1,4 +1,4 @@
-#include "app/SeuleMiseANiveau.h"
+#include "app/SingleRun.h"
 
 #include "app/Rapport.h"
 

@@ -11,7 +11,7 @@ target_link_libraries(maj_platform PUBLIC maj_contract)
 
 add_library(maj_steps STATIC
   steps/BasePath.cpp
-  steps/ControleCopie.cpp
+  steps/CopyChecks.cpp
   steps/CopieInstallMAJ.cpp
   steps/ExecutionMAJ.cpp
   steps/Recup_Base.cpp
@@ -28,7 +28,7 @@ target_link_libraries(maj_connection PUBLIC maj_platform)
 add_library(maj_core STATIC
   app/Frm_MAJ.cpp
   app/Rapport.cpp
-  app/SeuleMiseANiveau.cpp
+  app/SingleRun.cpp
   app/VersionFile.cpp
 )
 target_link_libraries(maj_core PUBLIC maj_steps maj_connection)

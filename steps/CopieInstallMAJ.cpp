@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/Text.h"
-#include "steps/ControleCopie.h"
+#include "steps/CopyChecks.h"
 
 namespace maj {
 namespace {
@@ -49,7 +49,7 @@ ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform,
   // xcopy asks "file or directory?" about a destination it cannot see, in a
   // minimised window nobody answers: every path is checked, and the folder
   // made, before the first copy.
-  if (const ErrorNumber err = ControleCheminsCopie(files, destination)) return err;
+  if (const ErrorNumber err = CheckCopyPaths(files, destination)) return err;
   if (const ErrorNumber err = PrepareDestination(platform, destination)) return err;
   for (const std::string& file : files) {
     if (!IsQuotablePath(file)) return kErrInvalidCall;

@@ -11,7 +11,7 @@ namespace maj {
 // in <application directory>\INSTALLMAJ into <basePath>\INSTALLMAJ, in the
 // folder's enumeration order, each copy awaited before the next starts. Ends
 // at the first failure. Copies nothing when a copy could not name its files or
-// the destination is not a folder (CopyRefused, steps/ControleCopie.h).
+// the destination is not a folder (CopyRefused, steps/CopyChecks.h).
 [[nodiscard]] ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform,
                                           const std::string& basePath);
 

@@ -1,4 +1,4 @@
-#include "steps/ControleCopie.h"
+#include "steps/CopyChecks.h"
 
 #include "platform/Text.h"
 
@@ -16,8 +16,7 @@ bool FitsMaxPath(std::string_view path) {
   return Utf16Length(path) < kMaxPath;
 }
 
-ErrorNumber ControleCheminsCopie(const std::vector<std::string>& files,
-                                 const std::string& destination) {
+ErrorNumber CheckCopyPaths(const std::vector<std::string>& files, const std::string& destination) {
   for (const std::string& file : files) {
     // xcopy names the copy as the destination folder, a backslash, the name.
     const std::string copy = destination + "\\" + std::string(FileName(file));

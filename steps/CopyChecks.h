@@ -26,8 +26,8 @@ bool FitsMaxPath(std::string_view path);
 
 // Whether every file can be named by xcopy, where it is and as it will be in
 // the destination folder.
-[[nodiscard]] ErrorNumber ControleCheminsCopie(const std::vector<std::string>& files,
-                                               const std::string& destination);
+[[nodiscard]] ErrorNumber CheckCopyPaths(const std::vector<std::string>& files,
+                                         const std::string& destination);
 
 // Makes sure the destination is a folder: creates it when missing, refuses an
 // entry of that name that is not a folder (and leaves it untouched).

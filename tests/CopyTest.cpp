@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "state/RunState.h"
-#include "steps/ControleCopie.h"
 #include "steps/CopieInstallMAJ.h"
+#include "steps/CopyChecks.h"
 #include "tests/support/TestPlatform.h"
 
 namespace maj {

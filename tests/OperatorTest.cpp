@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/Rapport.h"
-#include "app/SeuleMiseANiveau.h"
+#include "app/SingleRun.h"
 #include "steps/BasePath.h"
 #include "tests/support/RunFixture.h"
 

@@ -7,7 +7,7 @@
 #include <objbase.h>
 
 #include "app/Frm_MAJ.h"
-#include "app/SeuleMiseANiveau.h"
+#include "app/SingleRun.h"
 #include "connection/com/ComDba.h"
 #include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
