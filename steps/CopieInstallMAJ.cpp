@@ -22,6 +22,22 @@ ErrorNumber EnsureFolder(Platform& platform, const std::string& folder) {
   return found ? kOk : platform.CreateFolder(folder);
 }
 
+// One copy, its command line, exit code and duration in the log.
+ErrorNumber LoggedCopy(RunLog& log, Platform& platform, const std::string& commandLine) {
+  const std::uint64_t start = log.Tick();
+  std::uint64_t exitCode = kNoExitCode;
+  const ErrorNumber err = ShellAndWait(platform, commandLine, exitCode);
+  if (err != kOk) {
+    log.Line("Copy ", commandLine, ": not started, ", log.Number(err));
+  } else if (exitCode == kNoExitCode) {
+    log.Line("Copy ", commandLine, ": exit code unknown, ", Duration(log, start));
+  } else {
+    log.Line("Copy ", commandLine, ": exit code ", HexNumber(static_cast<std::uint32_t>(exitCode)),
+             ", ", Duration(log, start));
+  }
+  return err;
+}
+
 }  // namespace
 
 std::string CopyCommand(const std::string& file, const std::string& destination) {
@@ -44,12 +60,21 @@ ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::stri
   if (const ErrorNumber err = EnsureFolder(platform, destination)) return err;
   for (const std::string& file : files) {
     if (!IsQuotablePath(file)) return kErrInvalidCall;
-    if (const ErrorNumber err = ShellAndWait(platform, CopyCommand(file, destination))) return err;
+    if (const ErrorNumber err = LoggedCopy(state.Log, platform, CopyCommand(file, destination))) {
+      return err;
+    }
   }
   return kOk;
 }
 
 ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
+  std::uint64_t exitCode = kNoExitCode;
+  return ShellAndWait(platform, commandLine, exitCode);
+}
+
+ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine,
+                         std::uint64_t& exitCode) {
+  exitCode = kNoExitCode;
   std::unique_ptr<Process> process;
   if (const ErrorNumber err = platform.StartProcess(commandLine, StartWindow::Minimised, process)) {
     return err;
@@ -58,10 +83,13 @@ ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
   // noticed at once and messages are handled as they come. When the process
   // cannot be waited on, the wait ends after this pass.
   bool ended = false;
+  bool waited = true;
   do {
     platform.DoEvents();
-    if (process->WaitForEnd(kPumpMilliseconds, ended) != kOk) ended = true;
-  } while (!ended);
+    if (process->WaitForEnd(kPumpMilliseconds, ended) != kOk) waited = false;
+  } while (waited && !ended);
+  std::uint32_t code = 0;
+  if (waited && process->ExitCode(code) == kOk) exitCode = code;
   return kOk;
 }
 

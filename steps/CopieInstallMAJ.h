@@ -1,6 +1,7 @@
 // Copying the install package into a base, one xcopy process per file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Platform.h"
@@ -21,5 +22,10 @@ std::string CopyCommand(const std::string& file, const std::string& destination)
 // ended, handling window messages as they arrive (and at least every 100 ms)
 // meanwhile.
 [[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine);
+// The same, telling the process's exit code: kNoExitCode when it could not be
+// read (or the wait was given up).
+inline constexpr std::uint64_t kNoExitCode = ~std::uint64_t{0};
+[[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine,
+                                       std::uint64_t& exitCode);
 
 }  // namespace maj

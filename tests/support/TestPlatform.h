@@ -79,6 +79,14 @@ class TestPlatform : public Platform {
   std::string appPath = R"(C:\APP)";
   std::string loginName = "operateur";
   bool loginNameFails = false;
+  std::string computerName = "SERVEUR";
+  std::uint32_t exitCode = 0;  // of every process started
+  // The clock: the date stays, the tick (and its milliseconds) moves on by
+  // `clockStep` at each reading.
+  LocalTime clock{2026, 12, 7, 9, 30, 15, 0, 1000};
+  std::uint64_t clockStep = 5;
+  // The room for log files: an append that would pass it fails as on a full disk.
+  std::uint64_t logDiskSpace = ~std::uint64_t{0};
   // What ends each wait of a started process before the process itself does:
   // "message" (a window message arrived) or "time" (the bound passed); once
   // the script is used up, the next wait sees the process end. Every process
@@ -97,7 +105,8 @@ class TestPlatform : public Platform {
   bool unloaded = false;
   int openFiles = 0;
   int runningProcesses = 0;
-  bool xcopyAsked = false;  // a copy whose destination folder was missing
+  bool xcopyAsked = false;           // a copy whose destination folder was missing
+  std::vector<std::string> taskbar;  // "Normal 1/3", "Error 2/3", "None 0/0"
 
   // Platform.
   ErrorNumber SetBusyPointer(bool on) override;
@@ -120,9 +129,21 @@ class TestPlatform : public Platform {
   bool UserName(std::string& name) override;
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;
+  // The run log's operations are not recorded in `calls`, so that a run's
+  // journal is the same with a log and without; they fail as scripted all
+  // the same ("OpenLines(path)", "AppendLine", "RenameOver", "ExitCode").
+  ErrorNumber OpenLines(const std::string& path, std::unique_ptr<LineSink>& sink) override;
+  ErrorNumber RenameOver(const std::string& from, const std::string& to) override;
+  ErrorNumber ProgramFile(std::string& path) override;
+  bool ComputerName(std::string& name) override;
+  LocalTime Now() override;
+  std::string ErrorText(ErrorNumber number) override;
+  void TaskbarProgress(TaskbarState state, int done, int total) override;
 
   // Records the call and answers the failure scripted for it, if any.
   ErrorNumber Call(const std::string& name, const std::string& argument = {});
+  // Answers the failure scripted for a call without recording it.
+  ErrorNumber Injected(const std::string& name, const std::string& argument = {});
 
  private:
   // The share is unreachable when its mapped folder is missing.
