@@ -9,6 +9,7 @@
 #include "connection/Frm_Connexion.h"
 #include "platform/Text.h"
 #include "steps/BasePath.h"
+#include "steps/ControleCopie.h"
 #include "steps/CopieInstallMAJ.h"
 #include "steps/ExecutionMAJ.h"
 #include "steps/Recup_Base.h"
@@ -160,20 +161,27 @@ void ReleaseBase(RunState& state, DbaFactory& dba) {
   Initialisation2(state, dba);
 }
 
-// One base after it opened: its directory, the copy, the server's upgrade and
-// the check. False when no directory was obtained, which ends the run.
+// One base after it opened: its directory, the package, the server's upgrade
+// and the check. False when no directory was obtained, which ends the run. A
+// base whose copy was refused before it started holds none of this package:
+// the server is not asked to upgrade it, and it is not upgraded.
 bool UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rapport,
                  std::int16_t counter) {
   if (!ResolveBasePath(state, platform, counter)) return false;
   RunLog& log = state.Log;
-  // The base's outcome is G_MajOk alone: a copy or a command that failed shows
-  // as a base without the new version record.
-  log.Line("Copy step: ", log.Number(CopieInstallMAJ(state, platform, state.W_CheminBase)));
-  const std::uint64_t start = log.Tick();
-  const ErrorNumber upgrade = ExecutionMAJ(state, platform, dba);
-  log.Line("Upgrade command: ", log.Number(upgrade), ", ", Duration(log, start));
-  const ErrorNumber check = GestionMAJ(state.MyDatabase.get(), state.G_Version, state.G_MajOk);
-  log.Line("Check of version ", state.G_Version, ": ", log.Number(check));
+  const ErrorNumber copy = CopieInstallMAJ(state, platform, state.W_CheminBase);
+  log.Line("Copy step: ", log.Number(copy));
+  if (CopyRefused(copy)) {
+    state.G_MajOk = False;
+  } else {
+    // The base's outcome is G_MajOk alone: a copy or a command that failed
+    // shows as a base without the new version record.
+    const std::uint64_t start = log.Tick();
+    const ErrorNumber upgrade = ExecutionMAJ(state, platform, dba);
+    log.Line("Upgrade command: ", log.Number(upgrade), ", ", Duration(log, start));
+    const ErrorNumber check = GestionMAJ(state.MyDatabase.get(), state.G_Version, state.G_MajOk);
+    log.Line("Check of version ", state.G_Version, ": ", log.Number(check));
+  }
   log.Line("Outcome: ", state.G_MajOk == True ? "upgraded" : "not upgraded");
   // A line that cannot be recorded is missing from the summary, nothing more.
   Unheeded(RecordOutcome(state.G_MajOk, rapport, counter, state.Base(counter)));
@@ -260,6 +268,10 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
 void Form_Load(RunState& state, Platform& platform, DbaFactory& dba) {
   StartLog(state, platform);
   const std::uint64_t start = state.Log.Tick();
+  // Closing the window mid-run would hide a run that goes on: the window
+  // closes when the run unloads it.
+  // A window that cannot refuse closes as before; the run goes on either way.
+  Unheeded(platform.RefuseClose(true));
   TraitementMAJ(state, platform, dba);
   state.Log.Line("End: ", Duration(state.Log, start));
   state.Log.Close();

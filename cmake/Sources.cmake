@@ -17,6 +17,7 @@ target_link_libraries(maj_state PUBLIC maj_platform)
 
 add_library(maj_steps STATIC
   steps/BasePath.cpp
+  steps/ControleCopie.cpp
   steps/CopieInstallMAJ.cpp
   steps/ExecutionMAJ.cpp
   steps/Recup_Base.cpp
@@ -33,6 +34,7 @@ target_link_libraries(maj_connection PUBLIC maj_state)
 add_library(maj_core STATIC
   app/Frm_MAJ.cpp
   app/Rapport.cpp
+  app/SeuleMiseANiveau.cpp
   app/VersionFile.cpp
 )
 target_link_libraries(maj_core PUBLIC maj_steps maj_connection)

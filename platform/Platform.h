@@ -25,6 +25,8 @@ enum class BoxIcon { Critical, Information };
 // How a started process shows its first window.
 enum class StartWindow { Normal, Minimised };
 
+enum class EntryKind { Missing, Folder, Other };
+
 // A started process. Owns every handle opened for it; they are closed with it.
 class Process {
  public:
@@ -85,6 +87,9 @@ class Platform {
   [[nodiscard]] virtual ErrorNumber UnloadMainWindow() = 0;
   // Handles every window message already queued, then returns.
   virtual void DoEvents() = 0;
+  // While refused, a request to close the main window (its title bar, Alt+F4,
+  // a close message) does nothing; UnloadMainWindow still closes it.
+  [[nodiscard]] virtual ErrorNumber RefuseClose(bool refuse) = 0;
 
   // Modal boxes. The answer of a message box is never used.
   [[nodiscard]] virtual ErrorNumber MsgBox(const std::string& text, BoxIcon icon,
@@ -100,6 +105,13 @@ class Platform {
       std::shared_ptr<FileSystemObject>& fso) = 0;
   [[nodiscard]] virtual ErrorNumber StartProcess(const std::string& commandLine, StartWindow window,
                                                  std::unique_ptr<Process>& process) = 0;
+  // Starts `program`, a file of the system folder ("xcopy.exe"), named by its
+  // full path so that no file of that name elsewhere runs instead; the command
+  // line goes as it is.
+  [[nodiscard]] virtual ErrorNumber StartSystemProcess(const std::string& program,
+                                                       const std::string& commandLine,
+                                                       StartWindow window,
+                                                       std::unique_ptr<Process>& process) = 0;
 
   // Files and folders.
   // Whether an entry of that name exists, as a folder or as a plain file.
@@ -124,6 +136,8 @@ class Platform {
                                               std::unique_ptr<LineSink>& sink) = 0;
   // Renames `from` to `to`, replacing `to` when it exists.
   [[nodiscard]] virtual ErrorNumber RenameOver(const std::string& from, const std::string& to) = 0;
+  // Whether the entry is missing, a folder, or something else (a plain file).
+  [[nodiscard]] virtual ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) = 0;
 
   // The system.
   // The folder that holds the program's executable, without a final backslash.
@@ -146,6 +160,11 @@ class Platform {
   // The taskbar button: bases done out of the bases listed, in the state
   // given (None clears it). Where the system has no such button, nothing.
   virtual void TaskbarProgress(TaskbarState state, int done, int total) = 0;
+  // The upper case of a text by the system's rules for the user's locale.
+  virtual std::string ToUpper(const std::string& utf8) = 0;
+  // Claims the one upgrade run this machine may hold at a time, for as long as
+  // the program lives. `alone` is false when another run holds it.
+  [[nodiscard]] virtual ErrorNumber ClaimSingleRun(bool& alone) = 0;
 };
 
 }  // namespace maj

@@ -1,15 +1,38 @@
 #include "platform/TextInput.h"
 
+#include <string_view>
+
 namespace maj {
 namespace {
 constexpr std::size_t kChunk = 4096;
-}
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+}  // namespace
 
 ErrorNumber TextInput::Open(Platform& platform, const std::string& path) {
   platform_ = &platform;
   buffer_.clear();
   next_ = 0;
+  utf8_ = false;
   return platform.OpenForInput(path, file_);
+}
+
+ErrorNumber TextInput::UseUtf8WhenMarked() {
+  if (!file_) return kErrInvalidCall;  // not open
+  // The mark may come in pieces: read until its three bytes are there, or the end.
+  while (buffer_.size() < kUtf8Mark.size()) {
+    const std::size_t had = buffer_.size();
+    buffer_.resize(had + kChunk);
+    std::size_t got = 0;
+    const ErrorNumber err = file_->Read(buffer_.data() + had, kChunk, got);
+    buffer_.resize(had + (err == kOk ? got : 0));
+    if (err != kOk) return err;
+    if (got == 0) break;
+  }
+  if (std::string_view(buffer_).substr(0, kUtf8Mark.size()) == kUtf8Mark) {
+    next_ = kUtf8Mark.size();
+    utf8_ = true;
+  }
+  return kOk;
 }
 
 ErrorNumber TextInput::Fill(bool& atEnd) {
@@ -50,7 +73,7 @@ ErrorNumber TextInput::LineInput(std::string& line) {
     if (const ErrorNumber err = Fill(atEnd)) return err;
     if (atEnd) break;
   }
-  line = platform_->FromAnsi(bytes);
+  line = utf8_ ? bytes : platform_->FromAnsi(bytes);
   return kOk;
 }
 

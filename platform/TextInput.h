@@ -1,8 +1,8 @@
 // A text file read line by line, as sequential text input reads it: a line
 // ends at a carriage return or at a carriage return followed by a line feed,
 // the line end is not part of the line, and each line is converted from the
-// system's ANSI code page. The file is closed when the reader goes away, on
-// every path.
+// system's ANSI code page (or taken as UTF-8, see UseUtf8WhenMarked). The file is closed when the
+// reader goes away, on every path.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +18,9 @@ class TextInput {
  public:
   // Opens `path` for reading; on failure the reader stays closed.
   [[nodiscard]] ErrorNumber Open(Platform& platform, const std::string& path);
+  // Right after Open: a file that starts with the UTF-8 byte-order mark is read
+  // as UTF-8, without the mark; any other through the ANSI code page.
+  [[nodiscard]] ErrorNumber UseUtf8WhenMarked();
   // The next line; kErrInputPastEnd when the end of the file was reached before.
   [[nodiscard]] ErrorNumber LineInput(std::string& line);
   // Whether the end of the file has been reached.
@@ -32,6 +35,7 @@ class TextInput {
   std::unique_ptr<ByteSource> file_;
   std::string buffer_;
   std::size_t next_ = 0;
+  bool utf8_ = false;
 };
 
 }  // namespace maj

@@ -39,6 +39,14 @@ std::string BasePathPrompt(const std::string& entry) {
          R"((ex:D:\BASESCLIENTS\BASEAFA))";
 }
 
+std::string WithoutEnclosingQuotes(const std::string& typed) {
+  // What "Copy as path" puts on the clipboard: the whole path between quotes.
+  if (typed.size() >= 2 && typed.front() == '"' && typed.back() == '"') {
+    return typed.substr(1, typed.size() - 2);
+  }
+  return typed;
+}
+
 bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {
   std::string directory;
   // The same query twice: a server may answer only the second time.
@@ -54,7 +62,7 @@ bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) 
     state.Log.Line("Directory: the server gave none; input box: ", prompt);
     // A box that cannot be shown gives no answer, as an empty one does.
     Unheeded(platform.InputBox(prompt, typed));
-    state.W_Lecteur = UpperCase(typed);
+    state.W_Lecteur = platform.ToUpper(WithoutEnclosingQuotes(typed));
     if (state.W_Lecteur.empty() || !IsQuotablePath(state.W_Lecteur)) {
       if (state.W_Lecteur.empty()) {
         state.Log.Line("Directory: none typed");

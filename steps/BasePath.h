@@ -19,4 +19,8 @@ namespace maj {
 // The prompt of the input box for that base entry.
 std::string BasePathPrompt(const std::string& entry);
 
+// A typed path without the one pair of double quotes around the whole of it,
+// if it has them; any other quote stays.
+std::string WithoutEnclosingQuotes(const std::string& typed);
+
 }  // namespace maj

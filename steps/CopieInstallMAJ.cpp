@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "steps/ControleCopie.h"
 
 namespace maj {
 namespace {
@@ -12,21 +13,27 @@ namespace {
 // copy runs: well within what the system tolerates before it calls a window
 // "not responding".
 constexpr std::uint32_t kPumpMilliseconds = 100;
+constexpr const char* kXcopy = "xcopy.exe";
 
-// xcopy asks whether an absent destination is a file or a folder, and waits
-// for an answer nobody can give in its minimised window: the folder must exist
-// before the first copy.
-ErrorNumber EnsureFolder(Platform& platform, const std::string& folder) {
-  bool found = false;
-  if (const ErrorNumber err = platform.FindEntry(folder, found)) return err;
-  return found ? kOk : platform.CreateFolder(folder);
+// Sleeps until the copy ends or a message arrives, so the end is noticed at
+// once and messages are handled as they come. When the process cannot be
+// waited on, the wait ends after this pass, and its exit code is unknown.
+void WaitFor(Platform& platform, Process& process, std::uint64_t& exitCode) {
+  bool ended = false;
+  bool waited = true;
+  do {
+    platform.DoEvents();
+    if (process.WaitForEnd(kPumpMilliseconds, ended) != kOk) waited = false;
+  } while (waited && !ended);
+  std::uint32_t code = 0;
+  exitCode = waited && process.ExitCode(code) == kOk ? code : kNoExitCode;
 }
 
 // One copy, its command line, exit code and duration in the log.
 ErrorNumber LoggedCopy(RunLog& log, Platform& platform, const std::string& commandLine) {
   const std::uint64_t start = log.Tick();
   std::uint64_t exitCode = kNoExitCode;
-  const ErrorNumber err = ShellAndWait(platform, commandLine, exitCode);
+  const ErrorNumber err = ShellAndWait(platform, kXcopy, commandLine, exitCode);
   if (err != kOk) {
     log.Line("Copy ", commandLine, ": not started, ", log.Number(err));
   } else if (exitCode == kNoExitCode) {
@@ -57,7 +64,11 @@ ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::stri
 
   if (basePath.empty() || !IsQuotablePath(basePath)) return kErrInvalidCall;
   const std::string destination = basePath + R"(\INSTALLMAJ)";
-  if (const ErrorNumber err = EnsureFolder(platform, destination)) return err;
+  // xcopy asks "file or directory?" about a destination it cannot see, in a
+  // minimised window nobody answers: every path is checked, and the folder
+  // made, before the first copy.
+  if (const ErrorNumber err = ControleCheminsCopie(files, destination)) return err;
+  if (const ErrorNumber err = PrepareDestination(platform, destination)) return err;
   for (const std::string& file : files) {
     if (!IsQuotablePath(file)) return kErrInvalidCall;
     if (const ErrorNumber err = LoggedCopy(state.Log, platform, CopyCommand(file, destination))) {
@@ -68,28 +79,30 @@ ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::stri
 }
 
 ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
-  std::uint64_t exitCode = kNoExitCode;
-  return ShellAndWait(platform, commandLine, exitCode);
-}
-
-ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine,
-                         std::uint64_t& exitCode) {
-  exitCode = kNoExitCode;
   std::unique_ptr<Process> process;
   if (const ErrorNumber err = platform.StartProcess(commandLine, StartWindow::Minimised, process)) {
     return err;
   }
-  // The wait sleeps until the copy ends or a message arrives, so the end is
-  // noticed at once and messages are handled as they come. When the process
-  // cannot be waited on, the wait ends after this pass.
-  bool ended = false;
-  bool waited = true;
-  do {
-    platform.DoEvents();
-    if (process->WaitForEnd(kPumpMilliseconds, ended) != kOk) waited = false;
-  } while (waited && !ended);
-  std::uint32_t code = 0;
-  if (waited && process->ExitCode(code) == kOk) exitCode = code;
+  std::uint64_t exitCode = kNoExitCode;
+  WaitFor(platform, *process, exitCode);
+  return kOk;
+}
+
+ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+                         const std::string& commandLine) {
+  std::uint64_t exitCode = kNoExitCode;
+  return ShellAndWait(platform, program, commandLine, exitCode);
+}
+
+ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+                         const std::string& commandLine, std::uint64_t& exitCode) {
+  exitCode = kNoExitCode;
+  std::unique_ptr<Process> process;
+  if (const ErrorNumber err =
+          platform.StartSystemProcess(program, commandLine, StartWindow::Minimised, process)) {
+    return err;
+  }
+  WaitFor(platform, *process, exitCode);
   return kOk;
 }
 

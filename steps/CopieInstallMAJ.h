@@ -11,7 +11,9 @@ namespace maj {
 
 // Copies every file directly in <application directory>\INSTALLMAJ into
 // <basePath>\INSTALLMAJ, in the folder's enumeration order, each copy awaited
-// before the next starts. Ends at the first failure.
+// before the next starts. Ends at the first failure. Copies nothing when a
+// copy could not name its files or the destination is not a folder
+// (CopyRefused, steps/ControleCopie.h).
 [[nodiscard]] ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform,
                                           const std::string& basePath);
 
@@ -22,10 +24,13 @@ std::string CopyCommand(const std::string& file, const std::string& destination)
 // ended, handling window messages as they arrive (and at least every 100 ms)
 // meanwhile.
 [[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine);
+// The same for `program` of the system folder, named by its full path.
+[[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+                                       const std::string& commandLine);
 // The same, telling the process's exit code: kNoExitCode when it could not be
 // read (or the wait was given up).
 inline constexpr std::uint64_t kNoExitCode = ~std::uint64_t{0};
-[[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine,
-                                       std::uint64_t& exitCode);
+[[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+                                       const std::string& commandLine, std::uint64_t& exitCode);
 
 }  // namespace maj

@@ -9,6 +9,7 @@ namespace maj {
 ErrorNumber Recup_Base(RunState& state, Platform& platform) {
   TextInput file;
   if (const ErrorNumber err = file.Open(platform, kBaseListPath)) return err;
+  if (const ErrorNumber err = file.UseUtf8WhenMarked()) return err;
   std::int32_t count = 0;
   bool atEnd = false;
   do {

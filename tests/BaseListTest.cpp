@@ -57,6 +57,41 @@ TEST_F(BaseListTest, BytesAreReadThroughTheAnsiCodePage) {
   EXPECT_EQ(state.Base(2), "€ œ ÿ");
 }
 
+TEST_F(BaseListTest, AListMarkedAsUtf8IsReadAsUtf8WithoutItsMark) {
+  // What a modern editor saves: the mark, then UTF-8.
+  ASSERT_EQ(Read("\xEF\xBB\xBF"
+                 "CRÉTEIL\r\nœ ÿ € Ω\r\n"),
+            kOk);
+  EXPECT_EQ(state.Base(1), "CRÉTEIL");
+  EXPECT_EQ(state.Base(2), "œ ÿ € Ω");
+  EXPECT_EQ(Filled(), 2);
+
+  // The mark alone is an empty file.
+  state = RunState{};
+  EXPECT_EQ(Read("\xEF\xBB\xBF"), kErrInputPastEnd);
+  EXPECT_EQ(Filled(), 0);
+
+  // Lines across the reader's chunks after the mark.
+  state = RunState{};
+  ASSERT_EQ(Read("\xEF\xBB\xBF" + std::string(4092, 'x') + "\r\né"), kOk);
+  EXPECT_EQ(state.Base(1), std::string(4092, 'x'));
+  EXPECT_EQ(state.Base(2), "é");
+
+  // Anything else, a mark further on or a part of one, goes through the ANSI
+  // code page as before.
+  state = RunState{};
+  ASSERT_EQ(Read("A\r\n\xEF\xBB\xBF"
+                 "B\r\n\xEF\xBB"
+                 "X"),
+            kOk);
+  EXPECT_EQ(state.Base(1), "A");
+  EXPECT_EQ(state.Base(2), "ï»¿B");
+  EXPECT_EQ(state.Base(3), "ï»X");
+  state = RunState{};
+  ASSERT_EQ(Read("\xEF\xBB"), kOk);
+  EXPECT_EQ(state.Base(1), "ï»");
+}
+
 TEST_F(BaseListTest, ThirtyLinesFillTheListAndAThirtyFirstIsAFailure) {
   std::string thirty;
   for (int i = 1; i <= 30; ++i) thirty += "B" + std::to_string(i) + "\r\n";

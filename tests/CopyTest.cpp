@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "state/RunState.h"
+#include "steps/ControleCopie.h"
 #include "steps/CopieInstallMAJ.h"
 #include "tests/support/TestPlatform.h"
 
@@ -109,6 +110,71 @@ TEST_F(CopyTest, AFailedStartStopsTheRestOfThisBaseOnly) {
   // The next base copies the whole package again.
   EXPECT_EQ(CopieInstallMAJ(state, platform, R"(D:\B2)"), kOk);
   EXPECT_TRUE(platform.Exists(R"(D:\B2\INSTALLMAJ\C.DAT)"));
+}
+
+// A path of `length` UTF-16 units under D:\, of folders of at most 50
+// characters (a file system limits a name to 255 bytes); `letter` is one
+// character, whatever its UTF-8 length.
+std::string LongPath(std::size_t length, const std::string& letter = "B") {
+  std::string path = "D:";
+  std::size_t units = 2;
+  while (units < length) {
+    path += "\\";
+    ++units;
+    for (int i = 0; i < 50 && units < length; ++i, ++units) path += letter;
+  }
+  return path;
+}
+
+TEST_F(CopyTest, EveryCopyOfABaseMustBeNamedWithinMaxPathBeforeTheFirstStarts) {
+  Package({"X.DAT"});
+  // "\INSTALLMAJ\X.DAT" adds 17: a base path of 242 gives a copy of 259
+  // characters, the longest MAX_PATH holds with its terminating zero.
+  const std::string longest = LongPath(242, "é");  // counted in characters, not bytes
+  platform.MakeFolder(longest);
+  ASSERT_EQ(CopieInstallMAJ(state, platform, longest), kOk);
+  EXPECT_EQ(platform.ReadFile(longest + R"(\INSTALLMAJ\X.DAT)"), "X.DAT");
+
+  // One more character: nothing is created, nothing runs.
+  const std::string tooLong = LongPath(243);
+  platform.MakeFolder(tooLong);
+  platform.commands.clear();
+  EXPECT_EQ(CopieInstallMAJ(state, platform, tooLong), kErrCopyPathTooLong);
+  EXPECT_FALSE(platform.Exists(tooLong + R"(\INSTALLMAJ)"));
+  EXPECT_TRUE(platform.commands.empty());
+
+  // A package file that cannot be named where it lies stops the whole base,
+  // the files before it included.
+  platform.appPath = LongPath(240);  // A.DAT fits in 257, the last file needs 268
+  for (const std::string name : {"A.DAT", "B.DAT", "ZZZZZZZZZZZZ.DAT"}) {
+    platform.WriteFile(platform.appPath + R"(\INSTALLMAJ\)" + name, name);
+  }
+  platform.MakeFolder(R"(D:\B)");
+  EXPECT_EQ(CopieInstallMAJ(state, platform, R"(D:\B)"), kErrCopyPathTooLong);
+  EXPECT_FALSE(platform.Exists(R"(D:\B\INSTALLMAJ)"));
+  EXPECT_TRUE(platform.commands.empty());
+  EXPECT_TRUE(CopyRefused(kErrCopyPathTooLong));
+}
+
+TEST_F(CopyTest, ADestinationThatIsAFileIsLeftUntouched) {
+  Package({"A.DAT", "B.DAT"});
+  platform.WriteFile(R"(D:\B\INSTALLMAJ)", "the base's own file");
+  EXPECT_EQ(CopieInstallMAJ(state, platform, R"(D:\B)"), kErrCopyNotAFolder);
+  EXPECT_EQ(platform.ReadFile(R"(D:\B\INSTALLMAJ)"), "the base's own file");
+  EXPECT_TRUE(platform.commands.empty());
+  EXPECT_TRUE(CopyRefused(kErrCopyNotAFolder));
+  EXPECT_FALSE(CopyRefused(kWin32PathNotFound));  // a folder that cannot be made: as before
+}
+
+TEST_F(CopyTest, EachCopyRunsTheSystemFoldersXcopyByName) {
+  // Named, not searched for: an xcopy.exe beside the program never runs.
+  Package({"A.DAT", "B.DAT"});
+  platform.WriteFile(R"(C:\APP\xcopy.exe)", "someone else's");
+  platform.MakeFolder(R"(D:\B)");
+  ASSERT_EQ(CopieInstallMAJ(state, platform, R"(D:\B)"), kOk);
+  EXPECT_EQ(platform.programs, (Calls{"xcopy.exe", "xcopy.exe"}));
+  // The command line itself is unchanged.
+  EXPECT_EQ(platform.commands[0], R"(xcopy "C:\APP\INSTALLMAJ\A.DAT" "D:\B\INSTALLMAJ" /C /Y)");
 }
 
 TEST(ShellAndWaitTest, PumpsMessagesEachTimeItWakesAndReturnsAtTheEnd) {

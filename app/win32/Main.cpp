@@ -7,11 +7,15 @@
 #include <objbase.h>
 
 #include "app/Frm_MAJ.h"
+#include "app/SeuleMiseANiveau.h"
 #include "connection/com/ComDba.h"
+#include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 #include "state/RunState.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+  // Before anything else is loaded.
+  maj::win32::RestrictDllSearchToSystemFolder();
   // COM on the window thread, before any object exists.
   const HRESULT com = CoInitialize(nullptr);
 
@@ -22,6 +26,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
   {
     maj::win32::Win32Platform platform;
+    // A second run on the same machine says so and ends: no window, no
+    // component, no file.
+    if (maj::AnotherRunGoesOn(platform)) {
+      if (SUCCEEDED(com)) CoUninitialize();
+      return 0;
+    }
     // A window that cannot be created does not stop the run: its boxes then
     // have no owner.
     if (platform.CreateMainWindow() == maj::kOk) platform.ShowMainWindow(showCommand);

@@ -149,6 +149,18 @@ ErrorNumber Win32Platform::FindEntry(const std::string& path, bool& found) {
   return kOk;
 }
 
+ErrorNumber Win32Platform::FindEntryKind(const std::string& path, EntryKind& kind) {
+  const DWORD attributes = GetFileAttributesW(com::Widen(path).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::Other;
+    return kOk;
+  }
+  const DWORD code = GetLastError();
+  if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) return LastError();
+  kind = EntryKind::Missing;
+  return kOk;
+}
+
 ErrorNumber Win32Platform::CreateFolder(const std::string& path) {
   return CreateDirectoryW(com::Widen(path).c_str(), nullptr) ? kOk : LastError();
 }

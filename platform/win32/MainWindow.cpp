@@ -69,6 +69,14 @@ void MainWindow::Show(int showCommand) {
   UpdateWindow(window_.Get());
 }
 
+void MainWindow::RefuseClose(bool refuse) {
+  refuseClose_ = refuse;
+  if (!window_) return;
+  // The close button and the menu item show that closing is not offered now.
+  EnableMenuItem(GetSystemMenu(window_.Get(), FALSE), SC_CLOSE,
+                 MF_BYCOMMAND | (refuse ? MF_GRAYED : MF_ENABLED));
+}
+
 void MainWindow::Layout(UINT dpi) {
   FontOwner font = CreateFaceFont(kFormFaces, kLabelPointSize, dpi);
   PlaceChild(label_, kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight, dpi);
@@ -98,6 +106,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                       *reinterpret_cast<const RECT*>(lParam));
       return 0;
     }
+    case WM_SYSCOMMAND:
+      // Alt+F4 and the title bar's close button come this way.
+      if (refuseClose_ && (wParam & 0xFFF0) == SC_CLOSE) return 0;
+      break;
+    case WM_CLOSE:
+      if (refuseClose_) return 0;
+      break;
     case WM_NCDESTROY:
       // Destroyed by a close request or by Destroy: nothing left to destroy.
       window_.Release();

@@ -1,6 +1,6 @@
 // The main window Frm_MAJ: a fixed dialog-like frame, centred, with its one
-// label Label1. It has no handler for a close request beyond the default: a
-// close destroys it, and the run goes on without it.
+// label Label1. While close requests are refused (the whole run), its title
+// bar's close button, Alt+F4 and WM_CLOSE do nothing; Destroy still closes it.
 //
 // On screen: window class kMainWindowClass, title "Mise à niveau"; Label1 is a
 // "Static" child with ID kLabel1Id.
@@ -30,6 +30,8 @@ class MainWindow {
     window_.Reset();
     label_ = nullptr;
   }
+  // Close requests refused or not; the system menu's Close item follows.
+  void RefuseClose(bool refuse);
   // Null before Create and once the window is gone.
   HWND Handle() const { return window_.Get(); }
 
@@ -41,6 +43,7 @@ class MainWindow {
   WindowOwner window_;
   HWND label_ = nullptr;  // a child: destroyed with the window
   FontOwner font_;
+  bool refuseClose_ = false;
 };
 
 }  // namespace maj::win32

@@ -45,12 +45,11 @@ class Win32Process final : public Process {
   UniqueHandle process_;
 };
 
-}  // namespace
-
-ErrorNumber Win32Platform::StartProcess(const std::string& commandLine, StartWindow window,
-                                        std::unique_ptr<Process>& process) {
-  // The command line goes as it is: no application name, no quoting added.
-  // CreateProcessW may write into it, so it lives in a buffer of our own.
+// Starts the command line as it is: no quoting added. CreateProcessW may write
+// into it, so it lives in a buffer of our own. Without an application name
+// the system takes the program from the command line's first word.
+ErrorNumber Start(const wchar_t* application, const std::string& commandLine, StartWindow window,
+                  std::unique_ptr<Process>& process) {
   const std::wstring wide = com::Widen(commandLine);
   std::vector<wchar_t> buffer(wide.begin(), wide.end());
   buffer.push_back(L'\0');
@@ -60,13 +59,46 @@ ErrorNumber Win32Platform::StartProcess(const std::string& commandLine, StartWin
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = window == StartWindow::Minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessW(application, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &started)) {
     return LastError();
   }
   CloseHandle(started.hThread);
   process = std::make_unique<Win32Process>(UniqueHandle(started.hProcess));
   return kOk;
+}
+
+// The system folder. For a 32-bit process on 64-bit Windows, file-system
+// redirection maps it to the 32-bit system folder (SysWOW64).
+ErrorNumber SystemFolder(std::wstring& folder) {
+  folder.assign(MAX_PATH, L'\0');
+  for (;;) {
+    const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    if (length == 0) return LastError();
+    if (length < folder.size()) {
+      folder.resize(length);
+      return kOk;
+    }
+    folder.resize(length);  // too small: the length asked includes the zero
+  }
+}
+
+}  // namespace
+
+ErrorNumber Win32Platform::StartProcess(const std::string& commandLine, StartWindow window,
+                                        std::unique_ptr<Process>& process) {
+  return Start(nullptr, commandLine, window, process);
+}
+
+ErrorNumber Win32Platform::StartSystemProcess(const std::string& program,
+                                              const std::string& commandLine, StartWindow window,
+                                              std::unique_ptr<Process>& process) {
+  // Named by its full path: neither the program's folder nor the current one
+  // is searched, so a file of that name put there cannot run instead.
+  std::wstring path;
+  if (const ErrorNumber failed = SystemFolder(path)) return failed;
+  path += L"\\" + com::Widen(program);
+  return Start(path.c_str(), commandLine, window, process);
 }
 
 }  // namespace maj::win32

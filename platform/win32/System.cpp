@@ -1,4 +1,4 @@
-// The application folder, the login name and the ANSI code page.
+// The application folder, the login name, the ANSI code page and the upper case.
 #include <string>
 
 #include <windows.h>
@@ -52,6 +52,18 @@ std::string Win32Platform::ToAnsi(const std::string& utf8) {
 
 std::string Win32Platform::FromAnsi(const std::string& ansi) {
   return com::Narrow(com::Widen(ansi, CP_ACP));
+}
+
+std::string Win32Platform::ToUpper(const std::string& utf8) {
+  const std::wstring wide = com::Widen(utf8);
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  // One UTF-16 unit for one: the upper-case mapping keeps the length.
+  std::wstring upper(wide.size(), L'\0');
+  const int done = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, LCMAP_UPPERCASE, wide.c_str(), size,
+                                 upper.data(), size, nullptr, nullptr, 0);
+  if (done != size) CharUpperBuffW(upper.assign(wide).data(), static_cast<DWORD>(size));
+  return com::Narrow(upper);
 }
 
 }  // namespace maj::win32

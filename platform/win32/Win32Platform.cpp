@@ -16,6 +16,11 @@ ErrorNumber Win32Platform::EnableMainWindow(bool enabled) {
   return kOk;
 }
 
+ErrorNumber Win32Platform::RefuseClose(bool refuse) {
+  main_.RefuseClose(refuse);
+  return kOk;
+}
+
 ErrorNumber Win32Platform::UnloadMainWindow() {
   main_.Destroy();
   return kOk;

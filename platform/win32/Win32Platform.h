@@ -22,6 +22,7 @@
 #include "platform/win32/BusyPointer.h"
 #include "platform/win32/MainWindow.h"
 #include "winsupport/ComOwners.h"
+#include "winsupport/Handles.h"
 
 namespace maj::win32 {
 
@@ -40,6 +41,7 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber EnableMainWindow(bool enabled) override;
   [[nodiscard]] ErrorNumber UnloadMainWindow() override;
   void DoEvents() override;
+  [[nodiscard]] ErrorNumber RefuseClose(bool refuse) override;
 
   // Modal boxes (Boxes.cpp).
   [[nodiscard]] ErrorNumber MsgBox(const std::string& text, BoxIcon icon,
@@ -51,6 +53,9 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
   [[nodiscard]] ErrorNumber StartProcess(const std::string& commandLine, StartWindow window,
                                          std::unique_ptr<Process>& process) override;
+  [[nodiscard]] ErrorNumber StartSystemProcess(const std::string& program,
+                                               const std::string& commandLine, StartWindow window,
+                                               std::unique_ptr<Process>& process) override;
 
   // Files and folders (Files.cpp).
   [[nodiscard]] ErrorNumber FindEntry(const std::string& path, bool& found) override;
@@ -60,12 +65,18 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber OpenForAppend(const std::string& path) override;
   [[nodiscard]] ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
   [[nodiscard]] ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
+  [[nodiscard]] ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) override;
 
   // The system (System.cpp).
   [[nodiscard]] ErrorNumber AppPath(std::string& folder) override;
   bool UserName(std::string& name) override;
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;
+  // LCMapStringEx with the user's locale.
+  std::string ToUpper(const std::string& utf8) override;
+  // SingleRun.cpp: a named mutex of the global namespace (of this session's
+  // when the global one is refused), held until the platform goes.
+  [[nodiscard]] ErrorNumber ClaimSingleRun(bool& alone) override;
 
   // What the run log needs (RunLogCalls.cpp).
   [[nodiscard]] ErrorNumber OpenLines(const std::string& path,
@@ -88,6 +99,7 @@ class Win32Platform final : public Platform {
   BusyPointer busy_;
   com::ComPtr<ITaskbarList3> taskbar_;
   bool taskbarTried_ = false;
+  UniqueHandle singleRun_;
 };
 
 }  // namespace maj::win32

@@ -103,6 +103,12 @@ bool PressKey(HWND window, std::wstring_view key, std::string& error) {
     posted = PostKey(target, VK_TAB, error);
   } else if (key == L"Close") {
     posted = Post(window, WM_SYSCOMMAND, SC_CLOSE, 0, error);
+  } else if (key == L"Alt+F4") {
+    // To the window itself: its default handling turns it into a close request.
+    posted = Post(window, WM_SYSKEYDOWN, VK_F4, KeyData(VK_F4) | kAltDown, error) &&
+             Post(window, WM_SYSKEYUP, VK_F4, KeyData(VK_F4) | kAltDown | kReleased, error);
+  } else if (key == L"WM_CLOSE") {
+    posted = Post(window, WM_CLOSE, 0, 0, error);
   } else if (key.size() == 5 && key.substr(0, 4) == L"Alt+" && std::iswalnum(key[4])) {
     const auto vk = static_cast<UINT>(std::towupper(key[4]));
     const auto letter = static_cast<WPARAM>(std::towlower(key[4]));
@@ -110,7 +116,8 @@ bool PressKey(HWND window, std::wstring_view key, std::string& error) {
              Post(target, WM_SYSCHAR, letter, KeyData(vk) | kAltDown, error) &&
              Post(target, WM_SYSKEYUP, vk, KeyData(vk) | kAltDown | kReleased, error);
   } else {
-    error = "unknown key \"" + com::Narrow(key) + "\" (Enter, Escape, Tab, Alt+letter or Close)";
+    error = "unknown key \"" + com::Narrow(key) +
+            "\" (Enter, Escape, Tab, Alt+letter, Alt+F4, Close or WM_CLOSE)";
     return false;
   }
   return posted;

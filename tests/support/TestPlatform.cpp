@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/Text.h"
 #include "standin/StandIn.h"
 #include "tests/support/Cp1252.h"
 
@@ -265,6 +266,7 @@ std::vector<std::string> TestPlatform::Calls(const std::vector<std::string>& pre
 ErrorNumber TestPlatform::Call(const std::string& name, const std::string& argument) {
   const std::string call = argument.empty() ? name : name + "(" + argument + ")";
   calls.push_back(call);
+  if (name == closeRequestAt) CloseRequest();
   return Injected(name, argument);
 }
 
@@ -277,6 +279,15 @@ ErrorNumber TestPlatform::Injected(const std::string& name, const std::string& a
     return it->second.err;
   }
   return kOk;
+}
+
+void TestPlatform::CloseRequest() {
+  if (closeRefused || closedByOperator) {
+    calls.push_back("CloseRequest(refused)");
+    return;
+  }
+  calls.push_back("CloseRequest(closed)");
+  closedByOperator = true;
 }
 
 ErrorNumber TestPlatform::Reach(const std::string& path) const {
@@ -294,6 +305,12 @@ ErrorNumber TestPlatform::SetBusyPointer(bool on) {
 ErrorNumber TestPlatform::EnableMainWindow(bool on) {
   if (const ErrorNumber err = Call("EnableMainWindow", on ? "true" : "false")) return err;
   enabled = on;
+  return kOk;
+}
+
+ErrorNumber TestPlatform::RefuseClose(bool refuse) {
+  if (const ErrorNumber err = Call("RefuseClose", refuse ? "true" : "false")) return err;
+  closeRefused = refuse;
   return kOk;
 }
 
@@ -368,17 +385,33 @@ ErrorNumber TestPlatform::StartProcess(const std::string& commandLine, StartWind
   return kOk;
 }
 
+ErrorNumber TestPlatform::StartSystemProcess(const std::string& program,
+                                             const std::string& commandLine, StartWindow window,
+                                             std::unique_ptr<Process>& process) {
+  programs.push_back(program);
+  return StartProcess(commandLine, window, process);
+}
+
 void TestPlatform::RunXcopy(const std::string& commandLine) {
   const std::vector<std::string> args = SplitCommandLine(commandLine);
   if (args.size() != 5 || args[3] != "/C" || args[4] != "/Y") return;  // xcopy would refuse them
   const fs::path source = Map(args[1]);
   const fs::path destination = Map(args[2]);
+  const std::string name = source.filename().string();
   std::error_code ec;
-  if (!fs::is_directory(destination, ec)) {
-    xcopyAsked = true;  // "file or directory?", in a window nobody sees
+  if (fs::is_regular_file(destination, ec)) {
+    // /Y: a file of the destination's name is written over.
+    fs::copy_file(source, destination, fs::copy_options::overwrite_existing, ec);
     return;
   }
-  fs::copy_file(source, destination / source.filename(), fs::copy_options::overwrite_existing, ec);
+  // A path xcopy cannot name (MAX_PATH, its zero included) is a destination it
+  // cannot see: it asks "file or directory?", in a window nobody sees.
+  const bool named = Utf16Length(args[1]) < 260 && Utf16Length(args[2] + "\\" + name) < 260;
+  if (!named || !fs::is_directory(destination, ec)) {
+    xcopyAsked = true;
+    return;
+  }
+  fs::copy_file(source, destination / name, fs::copy_options::overwrite_existing, ec);
 }
 
 ErrorNumber TestPlatform::FindEntry(const std::string& path, bool& found) {
@@ -454,6 +487,17 @@ ErrorNumber TestPlatform::RewriteFile(const std::string& path, const std::string
     fs::remove(temporary, ec);
     return FromWin32(29);  // ERROR_WRITE_FAULT
   }
+  return kOk;
+}
+
+ErrorNumber TestPlatform::FindEntryKind(const std::string& path, EntryKind& kind) {
+  if (const ErrorNumber err = Call("FindEntryKind", path)) return err;
+  if (const ErrorNumber err = Reach(path)) return err;
+  const fs::path p = Map(path);
+  std::error_code ec;
+  kind = !fs::exists(p, ec)        ? EntryKind::Missing
+         : fs::is_directory(p, ec) ? EntryKind::Folder
+                                   : EntryKind::Other;
   return kOk;
 }
 
@@ -535,6 +579,17 @@ void TestPlatform::TaskbarProgress(TaskbarState state, int done, int total) {
                      : state == TaskbarState::Normal ? "Normal"
                                                      : "Error";
   taskbar.push_back(std::string(name) + " " + std::to_string(done) + "/" + std::to_string(total));
+}
+
+std::string TestPlatform::ToUpper(const std::string& utf8) {
+  calls.push_back("ToUpper(" + utf8 + ")");
+  return UpperCase(utf8);
+}
+
+ErrorNumber TestPlatform::ClaimSingleRun(bool& alone) {
+  if (const ErrorNumber err = Call("ClaimSingleRun")) return err;
+  alone = !anotherRun;
+  return kOk;
 }
 
 }  // namespace maj::test

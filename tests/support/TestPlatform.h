@@ -87,6 +87,10 @@ class TestPlatform : public Platform {
   std::uint64_t clockStep = 5;
   // The room for log files: an append that would pass it fails as on a full disk.
   std::uint64_t logDiskSpace = ~std::uint64_t{0};
+  bool anotherRun = false;  // another upgrade run holds the machine
+  // The operator asks to close the main window when this call is made
+  // ("InputBox", "MsgBox"...): refused, or the window is gone.
+  std::string closeRequestAt;
   // What ends each wait of a started process before the process itself does:
   // "message" (a window message arrived) or "time" (the bound passed); once
   // the script is used up, the next wait sees the process end. Every process
@@ -105,26 +109,33 @@ class TestPlatform : public Platform {
   bool unloaded = false;
   int openFiles = 0;
   int runningProcesses = 0;
-  bool xcopyAsked = false;           // a copy whose destination folder was missing
-  std::vector<std::string> taskbar;  // "Normal 1/3", "Error 2/3", "None 0/0"
+  bool xcopyAsked = false;            // a copy whose destination folder was missing
+  std::vector<std::string> taskbar;   // "Normal 1/3", "Error 2/3", "None 0/0"
+  std::vector<std::string> programs;  // the system programs started, in order
+  bool closeRefused = false;
+  bool closedByOperator = false;  // the main window went away on a close request
 
   // Platform.
   ErrorNumber SetBusyPointer(bool on) override;
   ErrorNumber EnableMainWindow(bool on) override;
   ErrorNumber UnloadMainWindow() override;
   void DoEvents() override;
+  ErrorNumber RefuseClose(bool refuse) override;
   ErrorNumber MsgBox(const std::string& text, BoxIcon icon, const std::string& title) override;
   ErrorNumber InputBox(const std::string& prompt, std::string& answer) override;
   ErrorNumber ShowModal(DialogModel& dialog) override;
   ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
   ErrorNumber StartProcess(const std::string& commandLine, StartWindow window,
                            std::unique_ptr<Process>& process) override;
+  ErrorNumber StartSystemProcess(const std::string& program, const std::string& commandLine,
+                                 StartWindow window, std::unique_ptr<Process>& process) override;
   ErrorNumber FindEntry(const std::string& path, bool& found) override;
   ErrorNumber CreateFolder(const std::string& path) override;
   ErrorNumber OpenForInput(const std::string& path, std::unique_ptr<ByteSource>& file) override;
   ErrorNumber OpenForAppend(const std::string& path) override;
   ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
   ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
+  ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) override;
   ErrorNumber AppPath(std::string& folder) override;
   bool UserName(std::string& name) override;
   std::string ToAnsi(const std::string& utf8) override;
@@ -139,6 +150,10 @@ class TestPlatform : public Platform {
   LocalTime Now() override;
   std::string ErrorText(ErrorNumber number) override;
   void TaskbarProgress(TaskbarState state, int done, int total) override;
+  // The portable table of platform/Text.h, which agrees with Windows on the
+  // letters it covers.
+  std::string ToUpper(const std::string& utf8) override;
+  ErrorNumber ClaimSingleRun(bool& alone) override;
 
   // Records the call and answers the failure scripted for it, if any.
   ErrorNumber Call(const std::string& name, const std::string& argument = {});
@@ -149,6 +164,7 @@ class TestPlatform : public Platform {
   // The share is unreachable when its mapped folder is missing.
   ErrorNumber Reach(const std::string& path) const;
   void RunXcopy(const std::string& commandLine);
+  void CloseRequest();
 
   struct Failure {
     ErrorNumber err;

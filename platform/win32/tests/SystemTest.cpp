@@ -8,6 +8,8 @@
 // lmcons.h needs the types windows.h declares.
 #include <lmcons.h>
 
+#include "platform/Text.h"
+#include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/tests/Scratch.h"
 #include "winsupport/ComOwners.h"
@@ -87,6 +89,47 @@ TEST(Processes, ABadCommandFailsToStart) {
   EXPECT_FALSE(none);
 }
 
+// Ends in time, or not.
+bool EndsWithin(Process& process, ULONGLONG milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  bool ended = false;
+  while (!ended && GetTickCount64() < end) {
+    // A message queued for this thread also ends a wait: take it and go on.
+    if (process.WaitForEnd(50, ended) != kOk) return false;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  return ended;
+}
+
+TEST(Processes, ASystemProgramRunsFromTheSystemFolderWhateverLiesElsewhere) {
+  // An impostor in the current folder: this very program, which sleeps when
+  // it sees --sleep-ms; the system's xcopy shows its help and ends at once.
+  Win32Platform platform;
+  const Scratch scratch(TempFolder());
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  ASSERT_TRUE(CopyFileW(self, com::Widen(scratch.Path("xcopy.exe")).c_str(), TRUE));
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(com::Widen(scratch.Path()).c_str()));
+  const std::string command = "xcopy /? --sleep-ms=4000";
+
+  std::unique_ptr<Process> searched;
+  ASSERT_EQ(platform.StartProcess(command, StartWindow::Minimised, searched), kOk);
+  EXPECT_FALSE(EndsWithin(*searched, 1000)) << "a search by name finds the impostor";
+  std::unique_ptr<Process> named;
+  ASSERT_EQ(platform.StartSystemProcess("xcopy.exe", command, StartWindow::Minimised, named), kOk);
+  EXPECT_TRUE(EndsWithin(*named, 3000)) << "the system's xcopy, named by its path";
+
+  std::unique_ptr<Process> none;
+  EXPECT_EQ(
+      platform.StartSystemProcess("no-such-program-here.exe", "x", StartWindow::Minimised, none),
+      kWin32FileNotFound);
+  EXPECT_TRUE(EndsWithin(*searched, 8000));
+  SetCurrentDirectoryW(previous);
+}
+
 // Every file operation, on a local folder and on the share.
 void CheckFileOperations(Win32Platform& platform, const std::wstring& parent) {
   const Scratch scratch(parent);
@@ -102,6 +145,13 @@ void CheckFileOperations(Win32Platform& platform, const std::wstring& parent) {
   EXPECT_EQ(platform.CreateFolder(folder), kWin32AlreadyExists);
   ASSERT_EQ(platform.FindEntry(folder, found), kOk);
   EXPECT_TRUE(found) << "a folder counts";
+  EntryKind kind = EntryKind::Other;
+  ASSERT_EQ(platform.FindEntryKind(folder, kind), kOk);
+  EXPECT_EQ(kind, EntryKind::Folder);
+  ASSERT_EQ(platform.FindEntryKind(file, kind), kOk);
+  EXPECT_EQ(kind, EntryKind::Missing);
+  ASSERT_EQ(platform.FindEntryKind(folder + "\\absent\\x", kind), kOk);
+  EXPECT_EQ(kind, EntryKind::Missing);
 
   // Append creates an empty file and then leaves it alone.
   ASSERT_EQ(platform.OpenForAppend(file), kOk);
@@ -110,6 +160,8 @@ void CheckFileOperations(Win32Platform& platform, const std::wstring& parent) {
   std::uint64_t length = 99;
   ASSERT_EQ(platform.FileLength(file, length), kOk);
   EXPECT_EQ(length, 0u);
+  ASSERT_EQ(platform.FindEntryKind(file, kind), kOk);
+  EXPECT_EQ(kind, EntryKind::Other) << "a plain file";
 
   // Bytes go through untouched, in both directions.
   const std::string bytes = "712\r\nVersion \xE9t\xE9\r\n\x00\xFF fin";
@@ -205,6 +257,77 @@ TEST(System, ApplicationFolderUserNameAndAnsiCodePage) {
     EXPECT_EQ(platform.FromAnsi("G\xE9rard \x8Cuvre"), "Gérard Œuvre");
   }
   EXPECT_EQ(platform.FromAnsi(platform.ToAnsi("ADM")), "ADM");
+}
+
+TEST(System, UpperCaseFollowsTheLocaleAndAgreesWithThePortableTable) {
+  Win32Platform platform;
+  // Every letter the tests' table covers: ASCII, Latin-1, Latin Extended-A.
+  for (char32_t cp = 0x20; cp <= 0x17F; ++cp) {
+    if (cp >= 0x7F && cp < 0xA0) continue;
+    std::string letter;
+    AppendUtf8(cp, letter);
+    EXPECT_EQ(platform.ToUpper(letter), UpperCase(letter))
+        << "U+" << std::hex << static_cast<std::uint32_t>(cp);
+  }
+  // Beyond it, the system's rules: Greek, Cyrillic, Latin Extended-B.
+  EXPECT_EQ(platform.ToUpper(R"(d:\βάση\база\ǆ)"), R"(D:\ΒΆΣΗ\БАЗА\Ǆ)");
+  EXPECT_EQ(platform.ToUpper(""), "");
+}
+
+TEST(System, OneRunAtATimeOnTheMachine) {
+  Win32Platform first;
+  bool alone = false;
+  ASSERT_EQ(first.ClaimSingleRun(alone), kOk);
+  EXPECT_TRUE(alone);
+  {
+    Win32Platform second;
+    bool again = true;
+    ASSERT_EQ(second.ClaimSingleRun(again), kOk);
+    EXPECT_FALSE(again) << "the first still holds the run";
+  }
+  // Held as long as the first lives, and only so long.
+  Win32Platform third;
+  ASSERT_EQ(third.ClaimSingleRun(alone), kOk);
+  EXPECT_FALSE(alone);
+}
+
+TEST(System, OneRunIsFreeAgainOnceItsHolderHasGone) {
+  bool alone = false;
+  {
+    Win32Platform first;
+    ASSERT_EQ(first.ClaimSingleRun(alone), kOk);
+    ASSERT_TRUE(alone);
+  }
+  Win32Platform next;
+  ASSERT_EQ(next.ClaimSingleRun(alone), kOk);
+  EXPECT_TRUE(alone);
+}
+
+TEST(System, DllsNamedAloneComeOnlyFromTheSystemFolderOnceRestricted) {
+  // A DLL of the system copied into the current folder under a new name.
+  const Scratch scratch(TempFolder());
+  wchar_t system[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  const std::wstring copy = com::Widen(scratch.Path("majcopie.dll"));
+  ASSERT_TRUE(
+      CopyFileW((std::wstring(system, length) + L"\\version.dll").c_str(), copy.c_str(), TRUE));
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(com::Widen(scratch.Path()).c_str()));
+
+  // By default the current folder is searched.
+  const HMODULE found = LoadLibraryW(L"majcopie.dll");
+  EXPECT_NE(found, nullptr);
+  if (found) FreeLibrary(found);
+
+  RestrictDllSearchToSystemFolder();
+  EXPECT_EQ(LoadLibraryW(L"majcopie.dll"), nullptr) << "the current folder is not searched";
+  const HMODULE byPath = LoadLibraryW(copy.c_str());
+  EXPECT_NE(byPath, nullptr) << "a DLL named by its full path still loads";
+  EXPECT_NE(LoadLibraryW(L"version.dll"), nullptr) << "the system folder's own";
+  if (byPath) FreeLibrary(byPath);
+  SetCurrentDirectoryW(previous);
 }
 
 }  // namespace

@@ -154,6 +154,45 @@ TEST_F(MainWindowTest, EnableUnloadAndACloseRequestLeaveNoWindowBehind) {
   EXPECT_FALSE(IsWindow(main));
 }
 
+// What the title bar's close button and Alt+F4 send, and a close message.
+void RequestClose(HWND window) {
+  constexpr LPARAM kAltDown = LPARAM{1} << 29;
+  PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PostMessageW(window, WM_SYSKEYDOWN, VK_F4, 1 | kAltDown);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
+TEST_F(MainWindowTest, CloseRequestsAreRefusedWhileTheRunGoesOn) {
+  ASSERT_EQ(platform.RefuseClose(true), kOk);
+  const HMENU menu = GetSystemMenu(main, FALSE);
+  EXPECT_TRUE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+  RequestClose(main);
+  Pump(platform, 200);
+  EXPECT_TRUE(IsWindow(main));
+  EXPECT_EQ(platform.MainWindowHandle(), main);
+
+  // Each request alone closes it once closing is allowed again: Alt+F4 too.
+  for (const int request : {0, 1, 2}) {
+    if (!IsWindow(main)) {
+      ASSERT_EQ(platform.CreateMainWindow(), kOk);
+      main = platform.MainWindowHandle();
+    }
+    ASSERT_EQ(platform.RefuseClose(false), kOk);
+    if (request == 0) PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (request == 1) PostMessageW(main, WM_SYSKEYDOWN, VK_F4, 1 | (LPARAM{1} << 29));
+    if (request == 2) PostMessageW(main, WM_CLOSE, 0, 0);
+    Pump(platform, 200);
+    EXPECT_FALSE(IsWindow(main)) << "request " << request;
+  }
+
+  // The run's own end closes it while requests are refused.
+  ASSERT_EQ(platform.CreateMainWindow(), kOk);
+  main = platform.MainWindowHandle();
+  ASSERT_EQ(platform.RefuseClose(true), kOk);
+  EXPECT_EQ(platform.UnloadMainWindow(), kOk);
+  EXPECT_FALSE(IsWindow(main));
+}
+
 TEST_F(MainWindowTest, BusyPointerShowsAtOnceAndStaysOverTheWindows) {
   SetCursorPos(CentreOf(main).x, CentreOf(main).y);
   Pump(platform);

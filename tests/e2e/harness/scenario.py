@@ -200,11 +200,14 @@ class Scenario:
         self.expect("the message box's buttons", ["OK"], [c.text for c in w.of_class("button")])
         self.act(w, "press", "OK", closes=True)
 
-    def input_box(self, prompt, answer=None, shot=None):
+    def input_box(self, prompt, answer=None, shot=None, while_shown=None):
         """The next window is the input box with this prompt; the operator types
-        the answer and presses OK, or presses Annuler when the answer is None."""
+        the answer and presses OK, or presses Annuler when the answer is None.
+        `while_shown(window)` runs first, while the program waits in the box."""
         w = self.next_window("the input box", 30)
         self.require_title(w, INPUT_TITLE, "the input box «%s»" % INPUT_TITLE)
+        if while_shown:
+            while_shown(w)
         statics = [c.text for c in w.of_class("static") if c.text]
         self.expect("the input box's prompt", [prompt], statics)
         edits = w.of_class("edit")
@@ -222,6 +225,51 @@ class Scenario:
             box = next((c for c in typed.controls if c["hwnd"] == edits[0]["hwnd"]), None)
             self.expect("the input box's text after typing", answer, box.text if box else None)
         self.act(w, "press", "OK", closes=True)
+
+    def close_requests(self, when, keys=("Close", "Alt+F4", "WM_CLOSE")):
+        """The operator asks to close the main window each way in turn (the
+        title bar's button, Alt+F4, a close message); it must stay."""
+        if self.op.show(self.main.hwnd).window is None:
+            raise Failure("the main window was gone %s" % when)
+        for key in keys:
+            answer = self.op.key(self.main.hwnd, key)
+            shown = self.op.show(self.main.hwnd).window
+            if answer.status != 0 or shown is None:
+                raise Failure("the main window closed on «%s» %s" % (key, when))
+
+    def second_run(self, text, icon=CRITICAL):
+        """The program started once more while this run goes on: it shows one
+        box with this text, and nothing else, then ends once it is closed."""
+        exe = self.app_folder + "\\MiseANiveau.exe"
+        self.log.write("== start a second %s\n" % exe)
+        self.log.flush()
+        second = subprocess.Popen(["wine", exe], env=dict(self.suite.wine_env, USER=self.login),
+                                  cwd=self.world.host(self.app_folder), stdin=subprocess.DEVNULL,
+                                  stdout=self.log, stderr=self.log)
+        answer = self.op.wait(30, title=BOX_TITLE)
+        if answer.status != 0:
+            raise Failure("expected the second run's box «%s»%s"
+                          % (BOX_TITLE, windows_shown(self.op, None, "windows on the screen")))
+        w = answer.window
+        if w.pid == self.main.pid:
+            raise Failure("expected the second run's box, but the first run showed:\n%s"
+                          % indent(w.summary()))
+        others = [o.title for o in self.op.list(w.pid) if o.hwnd != w.hwnd]
+        self.expect("the second run's other windows", [], others)
+        self.expect("the second run's text", text, w.message)
+        self.expect("the second run's icon", icon, w.icon)
+        self.expect("the second run's buttons", ["OK"], [c.text for c in w.of_class("button")])
+        self.act(w, "press", "OK", closes=True)
+        after = self.op.wait(20, pid=w.pid)
+        if after.status == 0:
+            raise Failure("the second run showed a window after its box:\n%s"
+                          % indent(after.window.summary()))
+        if after.status != 3:
+            raise Failure("the second run did not end after its box")
+        try:
+            second.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            raise Failure("the second run's process did not end") from None
 
     def login_dialog(self, prefill, user=None, password=None, close="Enter", tabs=False,
                      shot=None):

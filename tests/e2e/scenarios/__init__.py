@@ -10,3 +10,4 @@ from . import package  # noqa: F401
 from . import version  # noqa: F401
 from . import resources  # noqa: F401
 from . import component  # noqa: F401
+from . import operators  # noqa: F401

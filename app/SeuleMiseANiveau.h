@@ -1,0 +1,18 @@
+// One upgrade run at a time per machine: two runs would copy the same package
+// into the same bases while the server checks it.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace maj {
+
+inline constexpr const char* kAlreadyRunning =
+    "Une mise à niveau est déjà en cours sur ce serveur.";
+
+// Claims the machine's one run for the life of the program. When another run
+// holds it, tells the operator in one box and answers true: the program then
+// ends without touching anything. A claim that cannot be made at all does not
+// stop the upgrade.
+[[nodiscard]] bool AnotherRunGoesOn(Platform& platform);
+
+}  // namespace maj

@@ -1,0 +1,40 @@
+// What must hold before a base's first copy: xcopy can name every file it is
+// given, and the destination is a folder. When either fails, xcopy would ask
+// its "file or directory?" question in a window nobody sees and the run would
+// wait for ever, or write over a file of the base: nothing is copied instead.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace maj {
+
+// The longest path xcopy can name, in UTF-16 units, its terminating zero
+// included (MAX_PATH).
+inline constexpr std::size_t kMaxPath = 260;
+
+// A copy whose source or destination file cannot be named within kMaxPath.
+inline constexpr ErrorNumber kErrCopyPathTooLong = FromWin32(206);  // ERROR_FILENAME_EXCED_RANGE
+// A destination that exists but is not a folder.
+inline constexpr ErrorNumber kErrCopyNotAFolder = FromWin32(267);  // ERROR_DIRECTORY
+
+// Whether the path fits within kMaxPath with its terminating zero.
+bool FitsMaxPath(std::string_view path);
+
+// Whether every file can be named by xcopy, where it is and as it will be in
+// the destination folder.
+[[nodiscard]] ErrorNumber ControleCheminsCopie(const std::vector<std::string>& files,
+                                               const std::string& destination);
+
+// Makes sure the destination is a folder: creates it when missing, refuses an
+// entry of that name that is not a folder (and leaves it untouched).
+[[nodiscard]] ErrorNumber PrepareDestination(Platform& platform, const std::string& destination);
+
+// Whether the copy of a base was refused before it started, so the base
+// cannot be upgraded with this package.
+bool CopyRefused(ErrorNumber err);
+
+}  // namespace maj
