@@ -242,6 +242,13 @@ INSTANTIATE_TEST_SUITE_P(
                     "[fault]\ncall = QUI\nbase = B\nanswer = empty\n",
                     [](World& w) { w.platform.inputAnswers = {R"(d:\bases\b)"}; },
                     {R"(Directory D:\BASES\B (typed))"}},
+        StepFailure{"NoComponent",
+                    "[fault]\ncall = Create\nerror = 0x80040154\n",
+                    nullptr,
+                    {"Component: 0x80040154",
+                     "Box: Le composant d'accès aux bases de données DBA n'a pas pu être chargé "
+                     "(erreur 0x80040154). | Aucune base n'a été mise à jour. Merci de contacter "
+                     "MERIDOXAN"}},
         StepFailure{"MarkerFileRefused",
                     "",
                     [](World& w) { w.platform.Fail("RewriteFile", kWin32AccessDenied); },
@@ -295,6 +302,8 @@ TEST(RunLogTest, ACancelledLoginIsLoggedWithItsBox) {
   EXPECT_TRUE(Has(log, "Login dialog shown"));
   EXPECT_TRUE(Has(log, "Login dialog cancelled"));
   EXPECT_TRUE(Has(log, "Box: Les bases de données n'ont pas été mise a jour."));
+  // No base done; the button cleared as the run ends.
+  EXPECT_EQ(world.platform.taskbar, (Lines{"Normal 0/1", "None 0/0"}));
 }
 
 TEST(RunLogTest, RunsAppendBlocksWithOneMarkAndLargeLogsAreRotated) {
