@@ -169,7 +169,7 @@ bool UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba, Rapport& 
                  std::int16_t counter) {
   if (!ResolveBasePath(state, platform, counter)) return false;
   RunLog& log = state.Log;
-  const ErrorNumber copy = CopieInstallMAJ(state, platform, state.W_CheminBase);
+  const ErrorNumber copy = CopieInstallMAJ(state.G_Fso.get(), platform, state.W_CheminBase, &log);
   log.Line("Copy step: ", log.Number(copy));
   if (CopyRefused(copy)) {
     state.G_MajOk = False;
@@ -204,7 +204,7 @@ bool SetUp(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rappor
     return false;
   }
   Unheeded(dba.CreateDynArray(state.W_Params));
-  const ErrorNumber list = Recup_Base(state, platform);
+  const ErrorNumber list = Recup_Base(state.W_Bases, platform);
   const std::string listed = std::to_string(BasesListed(state));
   if (list == kOk) {
     state.Log.Line("Base list: ", listed, " entries read");

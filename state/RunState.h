@@ -22,13 +22,16 @@ inline constexpr Boolean False = 0;
 
 inline constexpr int kMaxBases = 30;
 
+// The base entries of the list file, entry n at index n - 1.
+using BaseList = std::array<std::string, kMaxBases>;
+
 struct RunState {
   // Fields of Frm_MAJ, in their order; the first four are public.
   std::shared_ptr<CClient> MyClient;
   std::shared_ptr<Database> MyDatabase;
   Boolean G_Bool = False;
   std::shared_ptr<DynArray> W_Params;
-  std::array<std::string, kMaxBases> W_Bases;  // entries 1 to 30: see Base()
+  BaseList W_Bases;  // entries 1 to 30: see Base()
   std::int32_t W_Statut = 0;
   std::shared_ptr<DynArray> W_Reponse;
   std::string W_CheminBase;

@@ -53,13 +53,16 @@ std::string CopyCommand(const std::string& file, const std::string& destination)
   return "xcopy \"" + file + "\" \"" + destination + "\" /C /Y";
 }
 
-ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::string& basePath) {
+ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform, const std::string& basePath,
+                            RunLog* log) {
+  RunLog none;  // never opened: its lines go nowhere
+  RunLog& target = log ? *log : none;
   std::string appPath;
   if (const ErrorNumber err = platform.AppPath(appPath)) return err;
   const std::string package = appPath + R"(\INSTALLMAJ)";
-  if (!state.G_Fso) return kErrObjectRequired;
+  if (!fso) return kErrObjectRequired;
   std::vector<std::string> files;
-  if (const ErrorNumber err = state.G_Fso->GetFolderFiles(package, files)) return err;
+  if (const ErrorNumber err = fso->GetFolderFiles(package, files)) return err;
   if (files.empty()) return kOk;
 
   if (basePath.empty() || !IsQuotablePath(basePath)) return kErrInvalidCall;
@@ -71,7 +74,7 @@ ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform, const std::stri
   if (const ErrorNumber err = PrepareDestination(platform, destination)) return err;
   for (const std::string& file : files) {
     if (!IsQuotablePath(file)) return kErrInvalidCall;
-    if (const ErrorNumber err = LoggedCopy(state.Log, platform, CopyCommand(file, destination))) {
+    if (const ErrorNumber err = LoggedCopy(target, platform, CopyCommand(file, destination))) {
       return err;
     }
   }

@@ -5,17 +5,18 @@
 #include <string>
 
 #include "platform/Platform.h"
-#include "state/RunState.h"
+#include "state/RunLog.h"
 
 namespace maj {
 
-// Copies every file directly in <application directory>\INSTALLMAJ into
-// <basePath>\INSTALLMAJ, in the folder's enumeration order, each copy awaited
-// before the next starts. Ends at the first failure. Copies nothing when a
-// copy could not name its files or the destination is not a folder
-// (CopyRefused, steps/ControleCopie.h).
-[[nodiscard]] ErrorNumber CopieInstallMAJ(RunState& state, Platform& platform,
-                                          const std::string& basePath);
+// Copies every file that the file-system object `fso` (G_Fso) lists directly
+// in <application directory>\INSTALLMAJ into <basePath>\INSTALLMAJ, in the
+// folder's enumeration order, each copy awaited before the next starts. Ends
+// at the first failure. Copies nothing when a copy could not name its files or
+// the destination is not a folder (CopyRefused, steps/ControleCopie.h).
+// Each copy's command line, exit code and duration go to `log` when given.
+[[nodiscard]] ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform,
+                                          const std::string& basePath, RunLog* log = nullptr);
 
 // The copy command line of one file into a destination folder.
 std::string CopyCommand(const std::string& file, const std::string& destination);

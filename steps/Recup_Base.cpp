@@ -6,7 +6,7 @@
 
 namespace maj {
 
-ErrorNumber Recup_Base(RunState& state, Platform& platform) {
+ErrorNumber Recup_Base(BaseList& bases, Platform& platform) {
   TextInput file;
   if (const ErrorNumber err = file.Open(platform, kBaseListPath)) return err;
   if (const ErrorNumber err = file.UseUtf8WhenMarked()) return err;
@@ -18,7 +18,7 @@ ErrorNumber Recup_Base(RunState& state, Platform& platform) {
     if (const ErrorNumber err = file.LineInput(line)) return err;
     ++count;
     if (count > kMaxBases) return kErrSubscriptOutOfRange;
-    state.Base(count) = line;
+    bases.at(static_cast<std::size_t>(count - 1)) = line;
     if (const ErrorNumber err = file.Eof(atEnd)) return err;
   } while (!atEnd);
   return kOk;

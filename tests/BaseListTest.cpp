@@ -16,7 +16,7 @@ class BaseListTest : public ::testing::Test {
  protected:
   ErrorNumber Read(const std::string& bytes) {
     platform.WriteFile(kBaseListPath, bytes);
-    return Recup_Base(state, platform);
+    return Recup_Base(state.W_Bases, platform);
   }
   int Filled() const {
     int n = 0;
@@ -110,12 +110,12 @@ TEST_F(BaseListTest, EmptyOrMissingFileLeavesTheListEmpty) {
   EXPECT_EQ(Filled(), 0);
 
   std::filesystem::remove(platform.Map(kBaseListPath));
-  EXPECT_EQ(Recup_Base(state, platform), kWin32FileNotFound);
+  EXPECT_EQ(Recup_Base(state.W_Bases, platform), kWin32FileNotFound);
   EXPECT_EQ(Filled(), 0);
 
   // An unreachable share fails the same way, without a crash.
   std::filesystem::remove_all(platform.Map(R"(\\127.0.0.1\UNIDATA)"));
-  EXPECT_NE(Recup_Base(state, platform), kOk);
+  EXPECT_NE(Recup_Base(state.W_Bases, platform), kOk);
   EXPECT_EQ(Filled(), 0);
 }
 

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static maj::test::FuzzPlatform platform;
   platform.Reset(std::string(reinterpret_cast<const char*>(data), size));
   maj::RunState state;
-  const maj::ErrorNumber err = maj::Recup_Base(state, platform);
+  const maj::ErrorNumber err = maj::Recup_Base(state.W_Bases, platform);
 
   // A file that starts with the UTF-8 mark is read as UTF-8 without it.
   const std::string mark = "\xEF\xBB\xBF";
