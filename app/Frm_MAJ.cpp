@@ -18,6 +18,7 @@ namespace maj {
 namespace {
 
 inline constexpr const char* kDatabaseName = "MERIDOXAN";
+inline constexpr const char* kProgramVersion = MAJ_PROGRAM_VERSION;
 inline constexpr std::int16_t kPastLastBase = kMaxBases + 1;
 
 // The pointer, the window's state and the boxes are for the operator: the
@@ -30,13 +31,42 @@ void MainWindow(Platform& platform, bool enabled) {
   Unheeded(platform.EnableMainWindow(enabled));
 }
 
-void Critical(Platform& platform, const std::string& text) {
+void Critical(RunState& state, Platform& platform, const std::string& text) {
+  state.Log.Line("Box: ", text);
   Unheeded(platform.MsgBox(text, BoxIcon::Critical, kMessageTitle));
+}
+
+// The bases the run will go through: the entries up to the first empty one.
+int BasesListed(RunState& state) {
+  int listed = 0;
+  while (listed < kMaxBases && !state.Base(listed + 1).empty()) ++listed;
+  return listed;
+}
+
+// The folder of a file's path, without the final backslash; "" for none.
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// The log's first line. The login name is read whether the log opened or
+// not, so that a run without a log makes the very same calls.
+void StartLog(RunState& state, Platform& platform) {
+  std::string program;
+  if (platform.ProgramFile(program) != kOk) program.clear();
+  state.Log.Open(platform, {kVersionFolder, FolderOf(program)});
+  std::string computer;
+  if (!platform.ComputerName(computer)) computer.assign(1, '?');
+  std::string login;
+  if (!platform.UserName(login)) login.assign(1, '?');
+  state.Log.Line("Start: ", program, " version ", kProgramVersion, ", computer ", computer,
+                 ", login ", login);
 }
 
 // Every way out of the run ends here: the connection is closed, then the
 // window is unloaded, which ends the program.
 void CloseRun(RunState& state, Platform& platform) {
+  platform.TaskbarProgress(TaskbarState::None, 0, 0);
   Desinitialisation(state);
   // The program ends either way.
   Unheeded(platform.UnloadMainWindow());
@@ -48,6 +78,8 @@ ErrorNumber OpenBase(RunState& state, std::int16_t counter) {
   std::shared_ptr<Database> database;
   const ErrorNumber err =
       state.MyClient->OpenDatabase(kDatabaseName, state.Base(counter), database);
+  state.Log.Line("Open ", state.Base(counter), " as ", state.G_Utilisateur, ": ",
+                 state.Log.Number(err));
   if (err == kOk) state.MyDatabase = database;
   return err;
 }
@@ -63,9 +95,19 @@ bool LoginBranch(RunState& state, Platform& platform, DbaFactory& dba, std::int1
   while (state.Err != kOk) {
     state.Err = kOk;  // each attempt is judged on its own login and open
     Frm_Connexion dialog(state);
+    state.Log.Line("Login dialog shown");
     // A dialog that cannot be shown cannot be answered either: it counts as a
     // cancel rather than a login retried forever without the operator.
-    if (Failed(state.Err, platform.ShowModal(dialog)) || state.G_Annuler == True) return false;
+    if (Failed(state.Err, platform.ShowModal(dialog))) {
+      state.Log.Line("Login dialog not shown: ", state.Log.Number(state.Err));
+      return false;
+    }
+    if (state.G_Annuler == True) {
+      state.Log.Line("Login dialog cancelled");
+      return false;
+    }
+    // The user name only: nothing of the password box goes to the log.
+    state.Log.Line("Login dialog confirmed, user ", state.G_Utilisateur);
     Initialisation2(state, dba);
     Absorb(state.Err, OpenBase(state, counter));
   }
@@ -73,7 +115,7 @@ bool LoginBranch(RunState& state, Platform& platform, DbaFactory& dba, std::int1
 }
 
 void ExitNoDirectory(RunState& state, Platform& platform) {
-  Critical(platform,
+  Critical(state, platform,
            "PB DANS LA RECUPERATION DU CHEMIN DE LA BASE DE DONNEES. MERCI D'APPELER MERIDOXAN");
   platform.DoEvents();
   Pointer(platform, false);
@@ -82,8 +124,9 @@ void ExitNoDirectory(RunState& state, Platform& platform) {
 }
 
 void ExitOpenRefused(RunState& state, Platform& platform, const std::string& entry) {
-  Critical(platform, "Problème dans l'ouverture de la Base de données : " + entry + kLineEnd +
-                         "Merci de contacter MERIDOXAN");
+  Critical(state, platform,
+           "Problème dans l'ouverture de la Base de données : " + entry + kLineEnd +
+               "Merci de contacter MERIDOXAN");
   platform.DoEvents();
   Pointer(platform, false);
   MainWindow(platform, true);
@@ -94,7 +137,7 @@ void ExitOpenRefused(RunState& state, Platform& platform, const std::string& ent
 // or registered for the other bitness): without it no base can be opened, so
 // the run stops before anything is asked, copied or written.
 void ExitNoComponent(RunState& state, Platform& platform, ErrorNumber number) {
-  Critical(platform,
+  Critical(state, platform,
            "Le composant d'accès aux bases de données DBA n'a pas pu être chargé (erreur " +
                HexNumber(number) + ")." + kLineEnd +
                "Aucune base n'a été mise à jour. Merci de contacter MERIDOXAN");
@@ -105,7 +148,7 @@ void ExitNoComponent(RunState& state, Platform& platform, ErrorNumber number) {
 }
 
 void ExitLoginCancelled(RunState& state, Platform& platform) {
-  Critical(platform, "Les bases de données n'ont pas été mise a jour.");
+  Critical(state, platform, "Les bases de données n'ont pas été mise a jour.");
   CloseRun(state, platform);
 }
 
@@ -125,14 +168,21 @@ void ReleaseBase(RunState& state, DbaFactory& dba) {
 bool UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rapport,
                  std::int16_t counter) {
   if (!ResolveBasePath(state, platform, counter)) return false;
-  if (CopyRefused(CopieInstallMAJ(state.G_Fso.get(), platform, state.W_CheminBase))) {
+  RunLog& log = state.Log;
+  const ErrorNumber copy = CopieInstallMAJ(state.G_Fso.get(), platform, state.W_CheminBase, &log);
+  log.Line("Copy step: ", log.Number(copy));
+  if (CopyRefused(copy)) {
     state.G_MajOk = False;
   } else {
     // The base's outcome is G_MajOk alone: a copy or a command that failed
     // shows as a base without the new version record.
-    Unheeded(ExecutionMAJ(state, platform, dba));
-    Unheeded(GestionMAJ(state.MyDatabase.get(), state.G_Version, state.G_MajOk));
+    const std::uint64_t start = log.Tick();
+    const ErrorNumber upgrade = ExecutionMAJ(state, platform, dba);
+    log.Line("Upgrade command: ", log.Number(upgrade), ", ", Duration(log, start));
+    const ErrorNumber check = GestionMAJ(state.MyDatabase.get(), state.G_Version, state.G_MajOk);
+    log.Line("Check of version ", state.G_Version, ": ", log.Number(check));
   }
+  log.Line("Outcome: ", state.G_MajOk == True ? "upgraded" : "not upgraded");
   // A line that cannot be recorded is missing from the summary, nothing more.
   Unheeded(RecordOutcome(state.G_MajOk, rapport, counter, state.Base(counter)));
   return true;
@@ -149,9 +199,18 @@ bool SetUp(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rappor
   Pointer(platform, true);
   MainWindow(platform, false);
   Initialisation(state, dba);
-  if (!state.MyClient) return false;
+  if (!state.MyClient) {
+    state.Log.Line("Component: ", state.Log.Number(state.Err));
+    return false;
+  }
   Unheeded(dba.CreateDynArray(state.W_Params));
-  Unheeded(Recup_Base(state.W_Bases, platform));
+  const ErrorNumber list = Recup_Base(state.W_Bases, platform);
+  const std::string listed = std::to_string(BasesListed(state));
+  if (list == kOk) {
+    state.Log.Line("Base list: ", listed, " entries read");
+  } else {
+    state.Log.Line("Base list: ", listed, " entries read, then ", state.Log.Number(list));
+  }
   return true;
 }
 
@@ -164,8 +223,13 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
     return;
   }
 
+  const int listed = BasesListed(state);
+  int done = 0;
+  bool failed = false;
+  platform.TaskbarProgress(TaskbarState::Normal, done, listed);
   std::int16_t counter = 1;
   for (;;) {
+    state.Log.Line("Base ", std::to_string(counter), ": ", state.Base(counter));
     state.Err = OpenBase(state, counter);  // a new base: earlier failures are behind it
     if (counter == 1 && (state.Err == kDbaOpenRefused || state.Err == kDbaLoginNeeded)) {
       if (!LoginBranch(state, platform, dba, counter)) {
@@ -182,6 +246,10 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
       return;
     }
     ReleaseBase(state, dba);
+    ++done;
+    // Once a base has failed the button stays red to the end.
+    if (rapport.W_Erreur == True) failed = true;
+    platform.TaskbarProgress(failed ? TaskbarState::Error : TaskbarState::Normal, done, listed);
 
     ++counter;
     if (counter == kPastLastBase || state.Base(counter).empty()) break;
@@ -192,17 +260,21 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
   MainWindow(platform, true);
   // The summary and the marker file are the run's last acts: nothing follows
   // that could go otherwise.
-  Unheeded(ShowSummary(platform, rapport));
-  Unheeded(VersionFileStep(platform));
+  Unheeded(ShowSummary(platform, rapport, &state.Log));
+  state.Log.Line("Marker file: ", state.Log.Number(VersionFileStep(platform)));
   CloseRun(state, platform);
 }
 
 void Form_Load(RunState& state, Platform& platform, DbaFactory& dba) {
+  StartLog(state, platform);
+  const std::uint64_t start = state.Log.Tick();
   // Closing the window mid-run would hide a run that goes on: the window
   // closes when the run unloads it.
   // A window that cannot refuse closes as before; the run goes on either way.
   Unheeded(platform.RefuseClose(true));
   TraitementMAJ(state, platform, dba);
+  state.Log.Line("End: ", Duration(state.Log, start));
+  state.Log.Close();
   // Nothing needs the password once the run is over.
   SecureWipe(state.G_MotPasse);
 }

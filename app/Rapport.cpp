@@ -72,10 +72,11 @@ ErrorNumber SummaryText(const Rapport& rapport, std::string& text) {
   return last;
 }
 
-ErrorNumber ShowSummary(Platform& platform, const Rapport& rapport) {
+ErrorNumber ShowSummary(Platform& platform, const Rapport& rapport, RunLog* log) {
   std::string text;
   // A list that cannot be read leaves its lines out; the box is shown all the same.
   Unheeded(SummaryText(rapport, text));
+  if (log) log->Line("Box: ", text);
   const BoxIcon icon = rapport.W_Erreur == True ? BoxIcon::Critical : BoxIcon::Information;
   return platform.MsgBox(text, icon, kMessageTitle);
 }

@@ -30,6 +30,7 @@ struct Rapport {
 [[nodiscard]] ErrorNumber SummaryText(const Rapport& rapport, std::string& text);
 
 // Shows the summary box: information icon for success, critical icon otherwise.
-[[nodiscard]] ErrorNumber ShowSummary(Platform& platform, const Rapport& rapport);
+[[nodiscard]] ErrorNumber ShowSummary(Platform& platform, const Rapport& rapport,
+                                      RunLog* log = nullptr);
 
 }  // namespace maj

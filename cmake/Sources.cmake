@@ -9,6 +9,12 @@ add_library(maj_platform STATIC
 )
 target_link_libraries(maj_platform PUBLIC maj_contract)
 
+# The run state's own code: the run log.
+add_library(maj_state STATIC
+  state/RunLog.cpp
+)
+target_link_libraries(maj_state PUBLIC maj_platform)
+
 add_library(maj_steps STATIC
   steps/BasePath.cpp
   steps/CopyChecks.cpp
@@ -16,13 +22,13 @@ add_library(maj_steps STATIC
   steps/ExecutionMAJ.cpp
   steps/Recup_Base.cpp
 )
-target_link_libraries(maj_steps PUBLIC maj_platform)
+target_link_libraries(maj_steps PUBLIC maj_state)
 
 add_library(maj_connection STATIC
   connection/Connexion.cpp
   connection/Frm_Connexion.cpp
 )
-target_link_libraries(maj_connection PUBLIC maj_platform)
+target_link_libraries(maj_connection PUBLIC maj_state)
 
 # The driver, the report and the marker file: the top of the core.
 add_library(maj_core STATIC
@@ -32,6 +38,10 @@ add_library(maj_core STATIC
   app/VersionFile.cpp
 )
 target_link_libraries(maj_core PUBLIC maj_steps maj_connection)
+# The program's version, from the project's: the run log's first line shows
+# it, the version resource carries the same (app/win32/Version.h.in).
+target_compile_definitions(maj_core PUBLIC
+  MAJ_PROGRAM_VERSION="${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
 
 option(MAJ_STANDIN "Build the stand-in database server" ON)
 if(MAJ_STANDIN AND EXISTS ${CMAKE_SOURCE_DIR}/standin/CMakeLists.txt)

@@ -36,7 +36,28 @@ class Process {
   // first; `ended` tells whether the process has ended. A process that ended
   // with exit code 259 (STILL_ACTIVE) counts as ended.
   [[nodiscard]] virtual ErrorNumber WaitForEnd(std::uint32_t milliseconds, bool& ended) = 0;
+  // The exit code of a process that has ended.
+  [[nodiscard]] virtual ErrorNumber ExitCode(std::uint32_t& code) = 0;
 };
+
+// A file open for appending whole lines, shared with other writers; closed
+// when destroyed. Each Append is one write, so that lines of two writers
+// interleave whole.
+class LineSink {
+ public:
+  virtual ~LineSink() = default;
+  [[nodiscard]] virtual ErrorNumber Append(const std::string& bytes) = 0;
+  [[nodiscard]] virtual ErrorNumber Length(std::uint64_t& length) = 0;
+};
+
+// The local date and time, and a clock for durations.
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+  std::uint64_t tick = 0;  // milliseconds since some fixed moment, never going back
+};
+
+// What the program's taskbar button shows.
+enum class TaskbarState { None, Normal, Error };
 
 // The Windows file-system object ("Scripting.FileSystemObject").
 class FileSystemObject {
@@ -108,6 +129,13 @@ class Platform {
   // A read-only file is refused.
   [[nodiscard]] virtual ErrorNumber RewriteFile(const std::string& path,
                                                 const std::string& bytes) = 0;
+  // The run log's own operations. None of them shows anything or changes the
+  // system's last error. OpenLines creates the file when it is missing; a
+  // folder of that name, a locked file or a read-only place are refused.
+  [[nodiscard]] virtual ErrorNumber OpenLines(const std::string& path,
+                                              std::unique_ptr<LineSink>& sink) = 0;
+  // Renames `from` to `to`, replacing `to` when it exists.
+  [[nodiscard]] virtual ErrorNumber RenameOver(const std::string& from, const std::string& to) = 0;
   // Whether the entry is missing, a folder, or something else (a plain file).
   [[nodiscard]] virtual ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) = 0;
 
@@ -120,6 +148,18 @@ class Platform {
   [[nodiscard]] virtual bool UserName(std::string& name) = 0;
   virtual std::string ToAnsi(const std::string& utf8) = 0;
   virtual std::string FromAnsi(const std::string& ansi) = 0;
+  // The program's executable, its full path.
+  [[nodiscard]] virtual ErrorNumber ProgramFile(std::string& path) = 0;
+  // The computer's name; false when it cannot be read.
+  virtual bool ComputerName(std::string& name) = 0;
+  virtual LocalTime Now() = 0;
+  // The system's text for an error number, without a final line end; "" when
+  // it has none.
+  virtual std::string ErrorText(ErrorNumber number) = 0;
+
+  // The taskbar button: bases done out of the bases listed, in the state
+  // given (None clears it). Where the system has no such button, nothing.
+  virtual void TaskbarProgress(TaskbarState state, int done, int total) = 0;
   // The upper case of a text by the system's rules for the user's locale.
   virtual std::string ToUpper(const std::string& utf8) = 0;
   // Claims the one upgrade run this machine may hold at a time, for as long as

@@ -11,6 +11,7 @@
 #include "contract/Dba.h"
 #include "platform/Errors.h"
 #include "platform/Platform.h"
+#include "state/RunLog.h"
 
 namespace maj {
 
@@ -46,6 +47,9 @@ struct RunState {
 
   // The last error shared by the driver and every step it calls.
   ErrorNumber Err = kOk;
+
+  // The run log, for support; it never changes the run.
+  RunLog Log;
 
   // Entry n of W_Bases, n from 1 to 30.
   std::string& Base(int n) { return W_Bases.at(static_cast<std::size_t>(n - 1)); }

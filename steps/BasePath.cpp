@@ -55,14 +55,26 @@ bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) 
     // A directory that cannot be quoted safely counts as no answer.
     if (!IsQuotablePath(directory)) directory.clear();
   }
+  const char* source = "server answer";
   if (directory.empty()) {
     std::string typed;
+    const std::string prompt = BasePathPrompt(state.Base(counter));
+    state.Log.Line("Directory: the server gave none; input box: ", prompt);
     // A box that cannot be shown gives no answer, as an empty one does.
-    Unheeded(platform.InputBox(BasePathPrompt(state.Base(counter)), typed));
+    Unheeded(platform.InputBox(prompt, typed));
     state.W_Lecteur = platform.ToUpper(WithoutEnclosingQuotes(typed));
-    if (state.W_Lecteur.empty() || !IsQuotablePath(state.W_Lecteur)) return false;
+    if (state.W_Lecteur.empty() || !IsQuotablePath(state.W_Lecteur)) {
+      if (state.W_Lecteur.empty()) {
+        state.Log.Line("Directory: none typed");
+      } else {
+        state.Log.Line("Directory: unusable, typed ", state.W_Lecteur);
+      }
+      return false;
+    }
     directory = state.W_Lecteur;
+    source = "typed";
   }
+  state.Log.Line("Directory ", directory, " (", source, ")");
   state.W_CheminBase = directory;
   state.W_Lecteur = FirstCharacter(state.W_CheminBase);
   return true;

@@ -17,13 +17,32 @@ constexpr const char* kXcopy = "xcopy.exe";
 
 // Sleeps until the copy ends or a message arrives, so the end is noticed at
 // once and messages are handled as they come. When the process cannot be
-// waited on, the wait ends after this pass.
-void WaitFor(Platform& platform, Process& process) {
+// waited on, the wait ends after this pass, and its exit code is unknown.
+void WaitFor(Platform& platform, Process& process, std::uint64_t& exitCode) {
   bool ended = false;
+  bool waited = true;
   do {
     platform.DoEvents();
-    if (process.WaitForEnd(kPumpMilliseconds, ended) != kOk) ended = true;
-  } while (!ended);
+    if (process.WaitForEnd(kPumpMilliseconds, ended) != kOk) waited = false;
+  } while (waited && !ended);
+  std::uint32_t code = 0;
+  exitCode = waited && process.ExitCode(code) == kOk ? code : kNoExitCode;
+}
+
+// One copy, its command line, exit code and duration in the log.
+ErrorNumber LoggedCopy(RunLog& log, Platform& platform, const std::string& commandLine) {
+  const std::uint64_t start = log.Tick();
+  std::uint64_t exitCode = kNoExitCode;
+  const ErrorNumber err = ShellAndWait(platform, kXcopy, commandLine, exitCode);
+  if (err != kOk) {
+    log.Line("Copy ", commandLine, ": not started, ", log.Number(err));
+  } else if (exitCode == kNoExitCode) {
+    log.Line("Copy ", commandLine, ": exit code unknown, ", Duration(log, start));
+  } else {
+    log.Line("Copy ", commandLine, ": exit code ", HexNumber(static_cast<std::uint32_t>(exitCode)),
+             ", ", Duration(log, start));
+  }
+  return err;
 }
 
 }  // namespace
@@ -34,8 +53,10 @@ std::string CopyCommand(const std::string& file, const std::string& destination)
   return "xcopy \"" + file + "\" \"" + destination + "\" /C /Y";
 }
 
-ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform,
-                            const std::string& basePath) {
+ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform, const std::string& basePath,
+                            RunLog* log) {
+  RunLog none;  // never opened: its lines go nowhere
+  RunLog& target = log ? *log : none;
   std::string appPath;
   if (const ErrorNumber err = platform.AppPath(appPath)) return err;
   const std::string package = appPath + R"(\INSTALLMAJ)";
@@ -53,8 +74,9 @@ ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform,
   if (const ErrorNumber err = PrepareDestination(platform, destination)) return err;
   for (const std::string& file : files) {
     if (!IsQuotablePath(file)) return kErrInvalidCall;
-    const std::string command = CopyCommand(file, destination);
-    if (const ErrorNumber err = ShellAndWait(platform, kXcopy, command)) return err;
+    if (const ErrorNumber err = LoggedCopy(target, platform, CopyCommand(file, destination))) {
+      return err;
+    }
   }
   return kOk;
 }
@@ -64,18 +86,26 @@ ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
   if (const ErrorNumber err = platform.StartProcess(commandLine, StartWindow::Minimised, process)) {
     return err;
   }
-  WaitFor(platform, *process);
+  std::uint64_t exitCode = kNoExitCode;
+  WaitFor(platform, *process, exitCode);
   return kOk;
 }
 
 ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
                          const std::string& commandLine) {
+  std::uint64_t exitCode = kNoExitCode;
+  return ShellAndWait(platform, program, commandLine, exitCode);
+}
+
+ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+                         const std::string& commandLine, std::uint64_t& exitCode) {
+  exitCode = kNoExitCode;
   std::unique_ptr<Process> process;
   if (const ErrorNumber err =
           platform.StartSystemProcess(program, commandLine, StartWindow::Minimised, process)) {
     return err;
   }
-  WaitFor(platform, *process);
+  WaitFor(platform, *process, exitCode);
   return kOk;
 }
 

@@ -1,9 +1,11 @@
 // Copying the install package into a base, one xcopy process per file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Platform.h"
+#include "state/RunLog.h"
 
 namespace maj {
 
@@ -12,8 +14,9 @@ namespace maj {
 // folder's enumeration order, each copy awaited before the next starts. Ends
 // at the first failure. Copies nothing when a copy could not name its files or
 // the destination is not a folder (CopyRefused, steps/CopyChecks.h).
+// Each copy's command line, exit code and duration go to `log` when given.
 [[nodiscard]] ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform,
-                                          const std::string& basePath);
+                                          const std::string& basePath, RunLog* log = nullptr);
 
 // The copy command line of one file into a destination folder.
 std::string CopyCommand(const std::string& file, const std::string& destination);
@@ -25,5 +28,10 @@ std::string CopyCommand(const std::string& file, const std::string& destination)
 // The same for `program` of the system folder, named by its full path.
 [[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
                                        const std::string& commandLine);
+// The same, telling the process's exit code: kNoExitCode when it could not be
+// read (or the wait was given up).
+inline constexpr std::uint64_t kNoExitCode = ~std::uint64_t{0};
+[[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+                                       const std::string& commandLine, std::uint64_t& exitCode);
 
 }  // namespace maj

@@ -54,6 +54,7 @@ ErrorNumber Win32Platform::MsgBox(const std::string& text, BoxIcon icon, const s
   // the owner again when the box closes; the recorded states put back a
   // window that was disabled before the box.
   WindowStates states;
+  AttractOperator();
   const int answer =
       MessageBoxW(main_.Handle(), com::Widen(text).c_str(), com::Widen(title).c_str(), style);
   const ErrorNumber failed = answer == 0 ? LastError() : kOk;
@@ -63,12 +64,14 @@ ErrorNumber Win32Platform::MsgBox(const std::string& text, BoxIcon icon, const s
 
 ErrorNumber Win32Platform::InputBox(const std::string& prompt, std::string& answer) {
   InputBoxModel box(prompt);
+  AttractOperator();
   const ErrorNumber failed = RunModal(box, main_.Handle(), Placement::UpperThird);
   if (failed == kOk) answer = box.Answer();
   return failed;
 }
 
 ErrorNumber Win32Platform::ShowModal(DialogModel& dialog) {
+  AttractOperator();
   return RunModal(dialog, nullptr);
 }
 

@@ -34,6 +34,13 @@ class Win32Process final : public Process {
     }
   }
 
+  ErrorNumber ExitCode(std::uint32_t& code) override {
+    DWORD exit = 0;
+    if (!GetExitCodeProcess(process_.Get(), &exit)) return LastError();
+    code = exit;
+    return kOk;
+  }
+
  private:
   UniqueHandle process_;
 };

@@ -15,10 +15,13 @@
 #pragma once
 
 #include <windows.h>
+// shobjidl.h needs the types windows.h declares.
+#include <shobjidl.h>
 
 #include "platform/Platform.h"
 #include "platform/win32/BusyPointer.h"
 #include "platform/win32/MainWindow.h"
+#include "winsupport/ComOwners.h"
 #include "winsupport/Handles.h"
 
 namespace maj::win32 {
@@ -75,9 +78,27 @@ class Win32Platform final : public Platform {
   // when the global one is refused), held until the platform goes.
   [[nodiscard]] ErrorNumber ClaimSingleRun(bool& alone) override;
 
+  // What the run log needs (RunLogCalls.cpp).
+  [[nodiscard]] ErrorNumber OpenLines(const std::string& path,
+                                      std::unique_ptr<LineSink>& sink) override;
+  [[nodiscard]] ErrorNumber RenameOver(const std::string& from, const std::string& to) override;
+  [[nodiscard]] ErrorNumber ProgramFile(std::string& path) override;
+  bool ComputerName(std::string& name) override;
+  LocalTime Now() override;
+  std::string ErrorText(ErrorNumber number) override;
+
+  // The taskbar button (Taskbar.cpp).
+  void TaskbarProgress(TaskbarState state, int done, int total) override;
+
  private:
+  // Flashes the taskbar button while another program is in front, before a
+  // box or dialog waits for the operator.
+  void AttractOperator();
+
   MainWindow main_;
   BusyPointer busy_;
+  com::ComPtr<ITaskbarList3> taskbar_;
+  bool taskbarTried_ = false;
   UniqueHandle singleRun_;
 };
 

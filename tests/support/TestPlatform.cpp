@@ -115,10 +115,53 @@ class TestProcess : public Process {
     return kOk;
   }
 
+  ErrorNumber ExitCode(std::uint32_t& code) override {
+    if (const ErrorNumber err = platform_.Injected("ExitCode")) return err;
+    if (!ended_) return kErrInvalidCall;
+    code = platform_.exitCode;
+    return kOk;
+  }
+
  private:
   TestPlatform& platform_;
   std::deque<std::string> wakes_;
   bool ended_ = false;
+};
+
+// A log file: each Append is one write of the whole line, at the end.
+class TestLineSink : public LineSink {
+ public:
+  TestLineSink(TestPlatform& platform, fs::path path)
+      : platform_(platform), path_(std::move(path)) {
+    ++platform_.openFiles;
+  }
+  ~TestLineSink() override { --platform_.openFiles; }
+  TestLineSink(const TestLineSink&) = delete;
+  TestLineSink& operator=(const TestLineSink&) = delete;
+
+  ErrorNumber Append(const std::string& bytes) override {
+    if (const ErrorNumber err = platform_.Injected("AppendLine")) return err;
+    std::uint64_t length = 0;
+    if (Length(length) == kOk && length + bytes.size() > platform_.logDiskSpace) {
+      return FromWin32(112);  // ERROR_DISK_FULL
+    }
+    std::ofstream out(path_, std::ios::binary | std::ios::app);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    return out ? kOk : FromWin32(29);  // ERROR_WRITE_FAULT
+  }
+
+  ErrorNumber Length(std::uint64_t& length) override {
+    std::error_code ec;
+    const auto size = fs::file_size(path_, ec);
+    if (ec) return kWin32FileNotFound;
+    length = size;
+    return kOk;
+  }
+
+ private:
+  TestPlatform& platform_;
+  fs::path path_;
 };
 
 class TestFso : public FileSystemObject {
@@ -224,6 +267,11 @@ ErrorNumber TestPlatform::Call(const std::string& name, const std::string& argum
   const std::string call = argument.empty() ? name : name + "(" + argument + ")";
   calls.push_back(call);
   if (name == closeRequestAt) CloseRequest();
+  return Injected(name, argument);
+}
+
+ErrorNumber TestPlatform::Injected(const std::string& name, const std::string& argument) {
+  const std::string call = argument.empty() ? name : name + "(" + argument + ")";
   for (const std::string& key : {call, name}) {
     auto it = failures_.find(key);
     if (it == failures_.end() || it->second.times == 0) continue;
@@ -472,6 +520,65 @@ std::string TestPlatform::ToAnsi(const std::string& utf8) {
 }
 std::string TestPlatform::FromAnsi(const std::string& ansi) {
   return Cp1252ToUtf8(ansi);
+}
+
+ErrorNumber TestPlatform::OpenLines(const std::string& path, std::unique_ptr<LineSink>& sink) {
+  if (const ErrorNumber err = Injected("OpenLines", path)) return err;
+  if (const ErrorNumber err = Reach(path)) return err;
+  const fs::path p = Map(path);
+  std::error_code ec;
+  if (!fs::is_directory(p.parent_path(), ec)) return kWin32PathNotFound;
+  if (fs::exists(p, ec) && (IsReadOnly(p) || fs::is_directory(p, ec))) return kWin32AccessDenied;
+  std::ofstream out(p, std::ios::binary | std::ios::app);
+  if (!out) return kWin32AccessDenied;
+  sink = std::make_unique<TestLineSink>(*this, p);
+  return kOk;
+}
+
+ErrorNumber TestPlatform::RenameOver(const std::string& from, const std::string& to) {
+  if (const ErrorNumber err = Injected("RenameOver", from)) return err;
+  std::error_code ec;
+  fs::rename(Map(from), Map(to), ec);
+  return ec ? kWin32AccessDenied : kOk;
+}
+
+ErrorNumber TestPlatform::ProgramFile(std::string& path) {
+  if (const ErrorNumber err = Injected("ProgramFile")) return err;
+  path = appPath + R"(\MiseANiveau.exe)";
+  return kOk;
+}
+
+bool TestPlatform::ComputerName(std::string& name) {
+  name = computerName;
+  return !computerName.empty();
+}
+
+LocalTime TestPlatform::Now() {
+  LocalTime now = clock;
+  now.millisecond = static_cast<int>(clock.tick % 1000);
+  clock.tick += clockStep;
+  return now;
+}
+
+std::string TestPlatform::ErrorText(ErrorNumber number) {
+  // A few of the system's texts, as Windows words them; others have none.
+  switch (number) {
+    case kWin32FileNotFound:
+      return "The system cannot find the file specified.\r\n";
+    case kWin32AccessDenied:
+      return "Access is denied.\r\n";
+    case FromWin32(112):
+      return "There is not enough space on the disk.\r\n";
+    default:
+      return {};
+  }
+}
+
+void TestPlatform::TaskbarProgress(TaskbarState state, int done, int total) {
+  const char* name = state == TaskbarState::None     ? "None"
+                     : state == TaskbarState::Normal ? "Normal"
+                                                     : "Error";
+  taskbar.push_back(std::string(name) + " " + std::to_string(done) + "/" + std::to_string(total));
 }
 
 std::string TestPlatform::ToUpper(const std::string& utf8) {

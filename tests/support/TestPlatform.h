@@ -79,6 +79,14 @@ class TestPlatform : public Platform {
   std::string appPath = R"(C:\APP)";
   std::string loginName = "operateur";
   bool loginNameFails = false;
+  std::string computerName = "SERVEUR";
+  std::uint32_t exitCode = 0;  // of every process started
+  // The clock: the date stays, the tick (and its milliseconds) moves on by
+  // `clockStep` at each reading.
+  LocalTime clock{2026, 12, 7, 9, 30, 15, 0, 1000};
+  std::uint64_t clockStep = 5;
+  // The room for log files: an append that would pass it fails as on a full disk.
+  std::uint64_t logDiskSpace = ~std::uint64_t{0};
   bool anotherRun = false;  // another upgrade run holds the machine
   // The operator asks to close the main window when this call is made
   // ("InputBox", "MsgBox"...): refused, or the window is gone.
@@ -102,6 +110,7 @@ class TestPlatform : public Platform {
   int openFiles = 0;
   int runningProcesses = 0;
   bool xcopyAsked = false;            // a copy whose destination folder was missing
+  std::vector<std::string> taskbar;   // "Normal 1/3", "Error 2/3", "None 0/0"
   std::vector<std::string> programs;  // the system programs started, in order
   bool closeRefused = false;
   bool closedByOperator = false;  // the main window went away on a close request
@@ -131,6 +140,16 @@ class TestPlatform : public Platform {
   bool UserName(std::string& name) override;
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;
+  // The run log's operations are not recorded in `calls`, so that a run's
+  // journal is the same with a log and without; they fail as scripted all
+  // the same ("OpenLines(path)", "AppendLine", "RenameOver", "ExitCode").
+  ErrorNumber OpenLines(const std::string& path, std::unique_ptr<LineSink>& sink) override;
+  ErrorNumber RenameOver(const std::string& from, const std::string& to) override;
+  ErrorNumber ProgramFile(std::string& path) override;
+  bool ComputerName(std::string& name) override;
+  LocalTime Now() override;
+  std::string ErrorText(ErrorNumber number) override;
+  void TaskbarProgress(TaskbarState state, int done, int total) override;
   // The portable table of platform/Text.h, which agrees with Windows on the
   // letters it covers.
   std::string ToUpper(const std::string& utf8) override;
@@ -138,6 +157,8 @@ class TestPlatform : public Platform {
 
   // Records the call and answers the failure scripted for it, if any.
   ErrorNumber Call(const std::string& name, const std::string& argument = {});
+  // Answers the failure scripted for a call without recording it.
+  ErrorNumber Injected(const std::string& name, const std::string& argument = {});
 
  private:
   // The share is unreachable when its mapped folder is missing.

@@ -11,7 +11,8 @@ if(NOT TARGET GTest::gtest)
 endif()
 
 enable_testing()
-set(MAJ_WINE_RUN ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+# Cached, so that test programs defined in other folders find it too.
+set(MAJ_WINE_RUN ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh CACHE INTERNAL "")
 
 # Registers a test program; a cross build runs it under Wine, in a prefix of
 # the build's own, on a virtual display when there is none.

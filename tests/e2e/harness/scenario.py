@@ -19,6 +19,7 @@ wrong text or state inside the expected window, and every check, is recorded
 and the scenario goes on, so that one run shows every difference.
 """
 
+import re
 import shutil
 import subprocess
 import time
@@ -37,6 +38,8 @@ BOX_TITLE = "Message MERIDOXAN"
 INPUT_TITLE = "MiseANiveau"
 LOGIN_TITLE = "Identification"
 VERSION_FILE = SHARE + "\\MERIDOXAN\\VERSION.txt"
+LOG_NAME = "MiseANiveau.log"
+LOG_STAMP = re.compile(rb"^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} ")
 BASE_LIST = SHARE + "\\BASES.TXT"
 
 SCENARIOS = []
@@ -434,6 +437,44 @@ class Scenario:
             actual = [line.split(" -- ")[0] for line in actual]
         self.expect("the stand-in's journal" + (" (%s)" % ", ".join(calls) if calls else ""),
                     expected, actual)
+
+    def run_log(self):
+        """The run log's lines without their stamps, durations shown as "N ms":
+        from the marker file's folder, else beside the program. Checks the
+        byte-order mark, the CR LF ends and every stamp; [] when there is none."""
+        data = None
+        for folder in (SHARE + "\\MERIDOXAN", self.app_folder or ""):
+            data = self.world.read(folder + "\\" + LOG_NAME)
+            if data is not None:
+                break
+        if data is None:
+            self.problems.append("no run log, neither in the marker folder nor beside the program")
+            return []
+        if not data.startswith(b"\xef\xbb\xbf") or not data.endswith(b"\r\n"):
+            self.problems.append("the run log lacks its byte-order mark or its last CR LF")
+        found = []
+        for raw in data[3:].split(b"\r\n")[:-1]:
+            if b"\n" in raw or b"\r" in raw or not LOG_STAMP.match(raw):
+                self.problems.append("a run log line without its stamp or torn: %r" % raw)
+                continue
+            found.append(re.sub(r"\d+ ms", "N ms", raw[24:].decode("utf-8")))
+        return found
+
+    def check_log(self, expected):
+        """The run log holds these lines in this order (others may come between);
+        a line ending in "..." matches any line that starts with the rest."""
+        found = self.run_log()
+        at = 0
+        for line in expected:
+            def matches(candidate):
+                return candidate.startswith(line[:-3]) if line.endswith("...") else candidate == line
+            while at < len(found) and not matches(found[at]):
+                at += 1
+            if at == len(found):
+                self.problems.append("the run log lacks, in its place, the line\n  %s\nit holds:\n%s"
+                                     % (line, indent("\n".join(found))))
+                return
+            at += 1
 
     def check_secret_kept(self, secret):
         """No file the run could write holds `secret` (in the ANSI, UTF-8 or

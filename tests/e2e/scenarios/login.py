@@ -34,6 +34,12 @@ def login_after_refusal(s):
                      CONNECT % (4, "SUPPORT", '"***"', "0"), open_base(4, "BASE2"),
                      CONNECT % (5, "SUPPORT", '"***"', "0")],
                     calls=["Connect", "OpenDatabase"])
+    # The log tells the dialog and the user, and (checked just below with
+    # every other file) neither password typed.
+    s.check_log(["Open BASE1 as ADM: 0x80040006...", "Login dialog shown",
+                 "Login dialog confirmed, user SUPPORT", "Open BASE1 as SUPPORT: 0x80040019...",
+                 "Login dialog shown", "Login dialog confirmed, user SUPPORT",
+                 "Open BASE1 as SUPPORT: 0x00000000"])
     s.check_secret_kept("s3cret")
     s.check_secret_kept("faux")
 

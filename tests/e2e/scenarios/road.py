@@ -20,6 +20,20 @@ def road_of_one_base(s):
     s.check_version(b"\r\n")
     s.check_journal(login(1) + upgrade(1, "BASEAFA", r"D:\BASESCLIENTS\BASEAFA") +
                     ["client 2: Disconnect() -> 0"])
+    s.check_log([r"Start: C:\APP\MiseANiveau.exe version 1.0.0.0, computer ...",
+                 "Base list: 1 entries read",
+                 "Base 1: BASEAFA",
+                 "Open BASEAFA as ADM: 0x00000000",
+                 r"Directory D:\BASESCLIENTS\BASEAFA (server answer)",
+                 r'Copy xcopy "C:\APP\INSTALLMAJ\X.DAT" "D:\BASESCLIENTS\BASEAFA\INSTALLMAJ" /C /Y: '
+                 "exit code 0x00000000, N ms",
+                 "Copy step: 0x00000000",
+                 "Upgrade command: 0x00000000, N ms",
+                 "Check of version 712: 0x00000000",
+                 "Outcome: upgraded",
+                 "Box: Mise à jour du serveur terminée avec succès. |  | Base BASEAFA : mise à jour. | ",
+                 "Marker file: 0x00000000",
+                 "End: N ms"])
 
 
 @scenario("three bases, the middle one not upgraded: the error form")
@@ -48,6 +62,13 @@ def three_bases_middle_fails(s):
         else:
             journal += [lancemajcd(entry, APP, directory), check(entry, APP, directory)[1]]
     s.check_journal(journal, calls=["Execute", "Read"])
+    # The failing base's lines name the failing step and its number.
+    s.check_log(["Base 1: BASE A", "Outcome: upgraded",
+                 "Base 2: BASE B", "Open BASE B as ADM: 0x00000000",
+                 "Upgrade command: 0x80004005...", "Check of version 712: 0x8004000B...",
+                 "Outcome: not upgraded",
+                 "Base 3: BASE C", "Outcome: upgraded",
+                 "Box: La mise à jour du serveur contient des erreurs...."])
 
 
 @scenario("30 bases and a 31st line: 30 processed, then the summary; the window answers throughout")

@@ -1,0 +1,97 @@
+#include "state/RunLog.h"
+
+#include <cstdio>
+
+#include "platform/Text.h"
+
+namespace maj {
+namespace {
+
+inline constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
+inline constexpr ErrorNumber kWin32SharingViolation = FromWin32(32);
+inline constexpr ErrorNumber kWin32LockViolation = FromWin32(33);
+
+std::string Stamp(const LocalTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
+                t.hour, t.minute, t.second, t.millisecond);
+  return text;
+}
+
+// A line of the log never holds a line end of its own.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (text[i] == '\r' || text[i] == '\n') {
+      line += " | ";
+    } else {
+      line += text[i];
+    }
+  }
+  return line;
+}
+
+}  // namespace
+
+RunLog::Place RunLog::OpenIn(Platform& platform, const std::string& folder) {
+  const std::string path = folder + "\\" + kLogName;
+  std::unique_ptr<LineSink> sink;
+  if (const ErrorNumber err = platform.OpenLines(path, sink)) {
+    // The file is there and in use elsewhere: the run goes without a log
+    // rather than leave one in a place support does not look.
+    return err == kWin32SharingViolation || err == kWin32LockViolation ? Place::None : Place::Next;
+  }
+  std::uint64_t length = 0;
+  if (sink->Length(length) != kOk) return Place::Next;
+  if (length > kLogRotateBytes) {
+    sink.reset();  // a file open here could not be renamed
+    // An old log that cannot be set aside is written on: it grows past the
+    // limit rather than lose the run.
+    Unheeded(platform.RenameOver(path, path + ".1"));
+    if (platform.OpenLines(path, sink) != kOk || sink->Length(length) != kOk) return Place::None;
+  }
+  if (length == 0 && sink->Append(kByteOrderMark) != kOk) return Place::Next;
+  sink_ = std::move(sink);
+  return Place::Taken;
+}
+
+void RunLog::Open(Platform& platform, const std::vector<std::string>& folders) {
+  platform_ = &platform;
+  folder_.clear();
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    const Place place = OpenIn(platform, folder);
+    if (place == Place::Taken) folder_ = folder;
+    if (place != Place::Next) return;
+  }
+}
+
+void RunLog::Write(const std::string& text) {
+  const std::string line = Stamp(platform_->Now()) + " " + OneLine(text) + "\r\n";
+  // A log that cannot be written (disk full, share gone) stops for the rest
+  // of the run: the run itself goes on unchanged and no slower.
+  if (sink_->Append(line) != kOk) sink_.reset();
+}
+
+std::string RunLog::Number(ErrorNumber number) const {
+  const std::string text = HexNumber(number);
+  if (number == kOk || !platform_) return text;
+  std::string meaning = platform_->ErrorText(number);
+  while (!meaning.empty() &&
+         (meaning.back() == '\r' || meaning.back() == '\n' || meaning.back() == ' ')) {
+    meaning.pop_back();
+  }
+  meaning = OneLine(meaning);
+  return meaning.empty() ? text : text + " " + meaning;
+}
+
+std::uint64_t RunLog::Tick() const {
+  return platform_ ? platform_->Now().tick : 0;
+}
+
+std::string Duration(const RunLog& log, std::uint64_t since) {
+  return std::to_string(log.Tick() - since) + " ms";
+}
+
+}  // namespace maj
