@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "contract/Dba.h"
-#include "contract/DbaCom.h"
+#include "contract/com/DbaCom.h"
 #include "winsupport/ComOwners.h"
 
 namespace maj {

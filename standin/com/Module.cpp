@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-#include "contract/DbaCom.h"
+#include "contract/com/DbaCom.h"
 #include "standin/DynArray.h"
 #include "standin/IniText.h"
 #include "standin/StandIn.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "contract/DbaCom.h"
+#include "contract/com/DbaCom.h"
 #include "standin/com/ComObject.h"
 
 namespace standin::com_server {

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "contract/Dba.h"
-#include "contract/DbaCom.h"
+#include "contract/com/DbaCom.h"
 #include "standin/com/ClientClass.h"
 #include "winsupport/ComOwners.h"
 #include "winsupport/Handles.h"

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "tests/operator/Act.h"
+#include "tests/win32/operator/Act.h"
 
 namespace maj::win32::test {
 

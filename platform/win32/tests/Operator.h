@@ -1,7 +1,7 @@
 // An operator for the window tests: a second thread that finds the windows
 // the program shows, reads them and presses keys and buttons, while the
 // program's own thread sits in its modal loop. Reading and pressing are the
-// window operator's (tests/operator), which the end-to-end helper uses too.
+// window operator's (tests/win32/operator), which the end-to-end helper uses too.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "tests/operator/Look.h"
+#include "tests/win32/operator/Look.h"
 
 namespace maj::win32::test {
 

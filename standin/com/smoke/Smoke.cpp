@@ -8,7 +8,7 @@
 #include <string>
 
 #include "contract/Dba.h"
-#include "contract/DbaCom.h"
+#include "contract/com/DbaCom.h"
 #include "standin/com/ClientClass.h"
 #include "winsupport/ComOwners.h"
 #include "winsupport/Dispatch.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/operator/Output.h"
+#include "tests/win32/operator/Output.h"
 #include "winsupport/Handles.h"
 
 namespace op {

@@ -5,8 +5,8 @@
 #include <sstream>
 #include <vector>
 
-#include "tests/operator/Look.h"
-#include "tests/operator/Output.h"
+#include "tests/win32/operator/Look.h"
+#include "tests/win32/operator/Output.h"
 #include "winsupport/ComOwners.h"
 #include "winsupport/Handles.h"
 

@@ -29,9 +29,9 @@
 
 #include "tests/e2e/measure/Counters.h"
 #include "tests/e2e/measure/Timing.h"
-#include "tests/operator/Act.h"
-#include "tests/operator/Look.h"
-#include "tests/operator/Output.h"
+#include "tests/win32/operator/Act.h"
+#include "tests/win32/operator/Look.h"
+#include "tests/win32/operator/Output.h"
 #include "winsupport/ComOwners.h"
 #include "winsupport/Handles.h"
 

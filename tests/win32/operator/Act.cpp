@@ -1,9 +1,9 @@
-#include "tests/operator/Act.h"
+#include "tests/win32/operator/Act.h"
 
 #include <cwctype>
 #include <string>
 
-#include "tests/operator/Look.h"
+#include "tests/win32/operator/Look.h"
 #include "winsupport/ComOwners.h"
 
 namespace op {

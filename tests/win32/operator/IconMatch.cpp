@@ -1,4 +1,4 @@
-#include "tests/operator/IconMatch.h"
+#include "tests/win32/operator/IconMatch.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,9 @@
-#include "tests/operator/Look.h"
+#include "tests/win32/operator/Look.h"
 
 #include <algorithm>
 
-#include "tests/operator/IconMatch.h"
-#include "tests/operator/Output.h"
+#include "tests/win32/operator/IconMatch.h"
+#include "tests/win32/operator/Output.h"
 #include "winsupport/ComOwners.h"
 
 namespace op {

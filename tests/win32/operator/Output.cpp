@@ -1,4 +1,4 @@
-#include "tests/operator/Output.h"
+#include "tests/win32/operator/Output.h"
 
 #include <windows.h>
 
