@@ -15,18 +15,18 @@ import sys
 # longest of these names that is a prefix of its path.
 ALLOWED = {
     "platform": set(),
-    "winsupport": {"platform"},
+    "support/win32": {"platform"},
     "contract": {"platform"},
     "state": {"contract", "platform"},
     "steps": {"state", "contract", "platform"},
     "connection": {"state", "contract", "platform"},
-    "connection/com": {"contract", "platform", "winsupport"},
-    "platform/win32": {"platform", "winsupport"},
+    "connection/com": {"contract", "platform", "support/win32"},
+    "platform/win32": {"platform", "support/win32"},
     "app": {"steps", "connection", "state", "contract", "platform"},
     "app/win32": {"app", "steps", "connection", "connection/com", "state", "contract",
-                  "platform", "platform/win32", "winsupport"},
+                  "platform", "platform/win32", "support/win32"},
     "standin": {"contract", "platform"},
-    "standin/com": {"standin", "contract", "platform", "winsupport"},
+    "standin/com": {"standin", "contract", "platform", "support/win32"},
 }
 # Test code: free to include what it tests.
 TEST_FOLDERS = re.compile(r"(^|/)(tests|smoke)(/|$)")

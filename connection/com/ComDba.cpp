@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "winsupport/Dispatch.h"
-#include "winsupport/Win32Errors.h"
+#include "support/win32/Dispatch.h"
+#include "support/win32/Win32Errors.h"
 
 namespace maj {
 namespace {

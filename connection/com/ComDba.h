@@ -9,7 +9,7 @@
 
 #include "contract/Dba.h"
 #include "contract/com/DbaCom.h"
-#include "winsupport/ComOwners.h"
+#include "support/win32/ComOwners.h"
 
 namespace maj {
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "platform/win32/Win32Platform.h"
-#include "winsupport/ComOwners.h"
-#include "winsupport/Dispatch.h"
-#include "winsupport/Win32Errors.h"
+#include "support/win32/ComOwners.h"
+#include "support/win32/Dispatch.h"
+#include "support/win32/Win32Errors.h"
 
 namespace maj::win32 {
 namespace {

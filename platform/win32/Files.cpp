@@ -6,9 +6,9 @@
 
 #include "platform/win32/FileCalls.h"
 #include "platform/win32/Win32Platform.h"
-#include "winsupport/ComOwners.h"
-#include "winsupport/Handles.h"
-#include "winsupport/Win32Errors.h"
+#include "support/win32/ComOwners.h"
+#include "support/win32/Handles.h"
+#include "support/win32/Win32Errors.h"
 
 namespace maj::win32 {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "winsupport/Handles.h"
+#include "support/win32/Handles.h"
 
 namespace maj::win32 {
 

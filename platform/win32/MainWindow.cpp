@@ -4,8 +4,8 @@
 
 #include "platform/win32/BusyPointer.h"
 #include "platform/win32/Layout.h"
-#include "winsupport/ComOwners.h"
-#include "winsupport/Win32Errors.h"
+#include "support/win32/ComOwners.h"
+#include "support/win32/Win32Errors.h"
 
 namespace maj::win32 {
 namespace {

@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "platform/Errors.h"
-#include "winsupport/Handles.h"
+#include "support/win32/Handles.h"
 
 namespace maj::win32 {
 

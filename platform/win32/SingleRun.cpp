@@ -1,6 +1,6 @@
 // One upgrade run per machine: a named mutex that lives as long as the platform.
 #include "platform/win32/Win32Platform.h"
-#include "winsupport/Win32Errors.h"
+#include "support/win32/Win32Errors.h"
 
 namespace maj::win32 {
 namespace {

@@ -6,8 +6,8 @@
 #include <lmcons.h>
 
 #include "platform/win32/Win32Platform.h"
-#include "winsupport/ComOwners.h"
-#include "winsupport/Win32Errors.h"
+#include "support/win32/ComOwners.h"
+#include "support/win32/Win32Errors.h"
 
 namespace maj::win32 {
 

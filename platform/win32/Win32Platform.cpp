@@ -1,7 +1,7 @@
 // The main window's operations and the message pump.
 #include "platform/win32/Win32Platform.h"
 
-#include "winsupport/Win32Errors.h"
+#include "support/win32/Win32Errors.h"
 
 namespace maj::win32 {
 

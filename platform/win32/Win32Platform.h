@@ -21,8 +21,8 @@
 #include "platform/Platform.h"
 #include "platform/win32/BusyPointer.h"
 #include "platform/win32/MainWindow.h"
-#include "winsupport/ComOwners.h"
-#include "winsupport/Handles.h"
+#include "support/win32/ComOwners.h"
+#include "support/win32/Handles.h"
 
 namespace maj::win32 {
 

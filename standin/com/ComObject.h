@@ -13,7 +13,7 @@
 
 #include "standin/StandInErrors.h"
 #include "standin/com/Module.h"
-#include "winsupport/ComOwners.h"
+#include "support/win32/ComOwners.h"
 
 namespace standin::com_server {
 

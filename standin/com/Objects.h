@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "contract/Dba.h"
-#include "winsupport/ComOwners.h"
+#include "support/win32/ComOwners.h"
 
 namespace standin::com_server {
 

@@ -7,8 +7,8 @@
 #include "contract/Dba.h"
 #include "contract/com/DbaCom.h"
 #include "standin/com/ClientClass.h"
-#include "winsupport/ComOwners.h"
-#include "winsupport/Handles.h"
+#include "support/win32/ComOwners.h"
+#include "support/win32/Handles.h"
 
 namespace standin::com_server {
 

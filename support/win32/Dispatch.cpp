@@ -1,8 +1,8 @@
-#include "winsupport/Dispatch.h"
+#include "support/win32/Dispatch.h"
 
 #include <vector>
 
-#include "winsupport/ComOwners.h"
+#include "support/win32/ComOwners.h"
 
 namespace com {
 namespace {

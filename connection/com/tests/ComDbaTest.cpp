@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "connection/com/ComDba.h"
-#include "winsupport/ComOwners.h"
+#include "support/win32/ComOwners.h"
 
 namespace maj {
 namespace {

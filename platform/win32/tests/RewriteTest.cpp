@@ -13,7 +13,7 @@
 #include "platform/win32/FileCalls.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/tests/Scratch.h"
-#include "winsupport/ComOwners.h"
+#include "support/win32/ComOwners.h"
 
 namespace maj::win32 {
 namespace {

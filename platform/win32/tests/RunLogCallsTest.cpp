@@ -9,8 +9,8 @@
 
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/tests/Scratch.h"
-#include "winsupport/ComOwners.h"
-#include "winsupport/Handles.h"
+#include "support/win32/ComOwners.h"
+#include "support/win32/Handles.h"
 
 namespace maj::win32 {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "winsupport/ComOwners.h"
+#include "support/win32/ComOwners.h"
 
 namespace maj::win32 {
 

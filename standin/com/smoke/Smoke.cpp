@@ -10,8 +10,8 @@
 #include "contract/Dba.h"
 #include "contract/com/DbaCom.h"
 #include "standin/com/ClientClass.h"
-#include "winsupport/ComOwners.h"
-#include "winsupport/Dispatch.h"
+#include "support/win32/ComOwners.h"
+#include "support/win32/Dispatch.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "support/win32/Handles.h"
 #include "tests/win32/operator/Output.h"
-#include "winsupport/Handles.h"
 
 namespace op {
 namespace {

@@ -5,10 +5,10 @@
 #include <sstream>
 #include <vector>
 
+#include "support/win32/ComOwners.h"
+#include "support/win32/Handles.h"
 #include "tests/win32/operator/Look.h"
 #include "tests/win32/operator/Output.h"
-#include "winsupport/ComOwners.h"
-#include "winsupport/Handles.h"
 
 namespace op {
 namespace {

@@ -27,13 +27,13 @@
 #include <string>
 #include <vector>
 
+#include "support/win32/ComOwners.h"
+#include "support/win32/Handles.h"
 #include "tests/e2e/measure/Counters.h"
 #include "tests/e2e/measure/Timing.h"
 #include "tests/win32/operator/Act.h"
 #include "tests/win32/operator/Look.h"
 #include "tests/win32/operator/Output.h"
-#include "winsupport/ComOwners.h"
-#include "winsupport/Handles.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cwctype>
 #include <string>
 
+#include "support/win32/ComOwners.h"
 #include "tests/win32/operator/Look.h"
-#include "winsupport/ComOwners.h"
 
 namespace op {
 

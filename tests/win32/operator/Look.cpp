@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "support/win32/ComOwners.h"
 #include "tests/win32/operator/IconMatch.h"
 #include "tests/win32/operator/Output.h"
-#include "winsupport/ComOwners.h"
 
 namespace op {
 
