@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,7 +75,7 @@ class ByteSource {
  public:
   virtual ~ByteSource() = default;
   // Up to `capacity` bytes; `got` is 0 only at the end of the file.
-  [[nodiscard]] virtual ErrorNumber Read(char* buffer, std::size_t capacity, std::size_t& got) = 0;
+  [[nodiscard]] virtual ErrorNumber Read(std::span<char> buffer, std::size_t& got) = 0;
 };
 
 class Platform {

@@ -1,5 +1,6 @@
 #include "platform/TextInput.h"
 
+#include <span>
 #include <string_view>
 
 namespace maj {
@@ -23,7 +24,7 @@ ErrorNumber TextInput::UseUtf8WhenMarked() {
     const std::size_t had = buffer_.size();
     buffer_.resize(had + kChunk);
     std::size_t got = 0;
-    const ErrorNumber err = file_->Read(buffer_.data() + had, kChunk, got);
+    const ErrorNumber err = file_->Read(std::span<char>(buffer_).subspan(had, kChunk), got);
     buffer_.resize(had + (err == kOk ? got : 0));
     if (err != kOk) return err;
     if (got == 0) break;
@@ -44,7 +45,7 @@ ErrorNumber TextInput::Fill(bool& atEnd) {
   buffer_.resize(kChunk);
   next_ = 0;
   std::size_t got = 0;
-  const ErrorNumber err = file_->Read(buffer_.data(), buffer_.size(), got);
+  const ErrorNumber err = file_->Read(buffer_, got);
   buffer_.resize(err == kOk ? got : 0);
   atEnd = buffer_.empty();
   return err;

@@ -20,10 +20,10 @@ class FileByteSource final : public ByteSource {
  public:
   explicit FileByteSource(UniqueHandle file) : file_(std::move(file)) {}
 
-  ErrorNumber Read(char* buffer, std::size_t capacity, std::size_t& got) override {
+  ErrorNumber Read(std::span<char> buffer, std::size_t& got) override {
     DWORD read = 0;
-    if (!ReadFile(file_.Get(), buffer, static_cast<DWORD>(std::min(capacity, kMaxPiece)), &read,
-                  nullptr)) {
+    if (!ReadFile(file_.Get(), buffer.data(),
+                  static_cast<DWORD>(std::min(buffer.size(), kMaxPiece)), &read, nullptr)) {
       return LastError();
     }
     got = read;

@@ -31,7 +31,7 @@ class PlatformContract : public ::testing::Test {
     std::string bytes;
     char buffer[3];  // small, so that reads are joined
     std::size_t got = 0;
-    while (file->Read(buffer, sizeof buffer, got) == kOk && got > 0) bytes.append(buffer, got);
+    while (file->Read(buffer, got) == kOk && got > 0) bytes.append(buffer, got);
     return bytes;
   }
 

@@ -46,9 +46,9 @@ class FuzzPlatform : public TestPlatform {
   class Memory : public ByteSource {
    public:
     explicit Memory(const std::string& bytes) : bytes_(bytes) {}
-    ErrorNumber Read(char* buffer, std::size_t capacity, std::size_t& got) override {
-      got = std::min<std::size_t>({capacity, bytes_.size() - at_, 1 + (at_ % 7)});
-      std::memcpy(buffer, bytes_.data() + at_, got);
+    ErrorNumber Read(std::span<char> buffer, std::size_t& got) override {
+      got = std::min<std::size_t>({buffer.size(), bytes_.size() - at_, 1 + (at_ % 7)});
+      std::memcpy(buffer.data(), bytes_.data() + at_, got);
       at_ += got;
       return kOk;
     }

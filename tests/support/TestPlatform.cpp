@@ -74,8 +74,8 @@ class TestByteSource : public ByteSource {
   TestByteSource(const TestByteSource&) = delete;
   TestByteSource& operator=(const TestByteSource&) = delete;
 
-  ErrorNumber Read(char* buffer, std::size_t capacity, std::size_t& got) override {
-    in_.read(buffer, static_cast<std::streamsize>(capacity));
+  ErrorNumber Read(std::span<char> buffer, std::size_t& got) override {
+    in_.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     got = static_cast<std::size_t>(in_.gcount());
     return in_.bad() ? FromWin32(30) : kOk;  // ERROR_READ_FAULT
   }

@@ -30,7 +30,7 @@ std::string ReadAll(const std::string& path) {
   std::string bytes;
   char buffer[256];
   std::size_t got = 0;
-  while (file->Read(buffer, sizeof buffer, got) == kOk && got > 0) bytes.append(buffer, got);
+  while (file->Read(buffer, got) == kOk && got > 0) bytes.append(buffer, got);
   return bytes;
 }
 

@@ -28,7 +28,7 @@ std::string ReadAll(Win32Platform& platform, const std::string& path) {
   char buffer[3];  // small, so that reads are joined
   for (;;) {
     std::size_t got = 0;
-    if (file->Read(buffer, sizeof buffer, got) != kOk) return "<cannot read>";
+    if (file->Read(buffer, got) != kOk) return "<cannot read>";
     if (got == 0) return bytes;
     bytes.append(buffer, got);
   }
