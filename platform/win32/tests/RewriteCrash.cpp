@@ -35,17 +35,6 @@ int RewriteForever(const std::string& path, HANDLE ready) {
   }
 }
 
-std::string ReadAll(const std::string& path) {
-  Win32Platform platform;
-  std::unique_ptr<ByteSource> file;
-  if (platform.OpenForInput(path, file) != kOk) return "<cannot open>";
-  std::string bytes;
-  char buffer[4096];
-  std::size_t got = 0;
-  while (file->Read(buffer, got) == kOk && got > 0) bytes.append(buffer, got);
-  return bytes;
-}
-
 // Waits `microseconds` without giving up the processor, so that the kill
 // lands at moments finer than the scheduler's tick.
 void Spin(std::uint32_t microseconds) {

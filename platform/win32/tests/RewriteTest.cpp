@@ -23,17 +23,6 @@ std::vector<std::string> Sorted(std::vector<std::string> names) {
   return names;
 }
 
-std::string ReadAll(const std::string& path) {
-  Win32Platform platform;
-  std::unique_ptr<ByteSource> file;
-  if (platform.OpenForInput(path, file) != kOk) return "<cannot open>";
-  std::string bytes;
-  char buffer[256];
-  std::size_t got = 0;
-  while (file->Read(buffer, got) == kOk && got > 0) bytes.append(buffer, got);
-  return bytes;
-}
-
 // Failing stand-ins for the calls of the table, and counters of the real ones.
 BOOL WINAPI DiskFullWrite(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED) {
   SetLastError(ERROR_DISK_FULL);

@@ -1,11 +1,13 @@
-// Folders and listings the Windows tests share.
+// Folders, listings and file reads the Windows tests share.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/win32/Win32Platform.h"
 #include "support/win32/ComOwners.h"
 
 namespace maj::win32 {
@@ -69,6 +71,18 @@ inline std::vector<std::string> Entries(const std::string& folder) {
   } while (FindNextFileW(find, &entry));
   FindClose(find);
   return names;
+}
+
+// The file's bytes as the Win32 platform reads them.
+inline std::string ReadAll(const std::string& path) {
+  Win32Platform platform;
+  std::unique_ptr<ByteSource> file;
+  if (platform.OpenForInput(path, file) != kOk) return "<cannot open>";
+  std::string bytes;
+  char buffer[4096];
+  std::size_t got = 0;
+  while (file->Read(buffer, got) == kOk && got > 0) bytes.append(buffer, got);
+  return bytes;
 }
 
 }  // namespace maj::win32
