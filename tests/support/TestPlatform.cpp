@@ -443,8 +443,9 @@ ErrorNumber TestPlatform::OpenForInput(const std::string& path, std::unique_ptr<
   return kOk;
 }
 
-ErrorNumber TestPlatform::OpenForAppend(const std::string& path) {
-  if (const ErrorNumber err = Call("OpenForAppend", path)) return err;
+// Opens the file for appending, as Windows would allow it, and closes it:
+// creates it empty when missing.
+ErrorNumber TestPlatform::Append(const std::string& path) const {
   if (const ErrorNumber err = Reach(path)) return err;
   const fs::path p = Map(path);
   std::error_code ec;
@@ -452,6 +453,11 @@ ErrorNumber TestPlatform::OpenForAppend(const std::string& path) {
   if (fs::exists(p, ec) && (IsReadOnly(p) || fs::is_directory(p, ec))) return kWin32AccessDenied;
   std::ofstream out(p, std::ios::binary | std::ios::app);
   return out ? kOk : kWin32AccessDenied;
+}
+
+ErrorNumber TestPlatform::OpenForAppend(const std::string& path) {
+  if (const ErrorNumber err = Call("OpenForAppend", path)) return err;
+  return Append(path);
 }
 
 ErrorNumber TestPlatform::FileLength(const std::string& path, std::uint64_t& length) {
@@ -524,14 +530,8 @@ std::string TestPlatform::FromAnsi(const std::string& ansi) {
 
 ErrorNumber TestPlatform::OpenLines(const std::string& path, std::unique_ptr<LineSink>& sink) {
   if (const ErrorNumber err = Injected("OpenLines", path)) return err;
-  if (const ErrorNumber err = Reach(path)) return err;
-  const fs::path p = Map(path);
-  std::error_code ec;
-  if (!fs::is_directory(p.parent_path(), ec)) return kWin32PathNotFound;
-  if (fs::exists(p, ec) && (IsReadOnly(p) || fs::is_directory(p, ec))) return kWin32AccessDenied;
-  std::ofstream out(p, std::ios::binary | std::ios::app);
-  if (!out) return kWin32AccessDenied;
-  sink = std::make_unique<TestLineSink>(*this, p);
+  if (const ErrorNumber err = Append(path)) return err;
+  sink = std::make_unique<TestLineSink>(*this, Map(path));
   return kOk;
 }
 

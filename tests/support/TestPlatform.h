@@ -163,6 +163,7 @@ class TestPlatform : public Platform {
  private:
   // The share is unreachable when its mapped folder is missing.
   ErrorNumber Reach(const std::string& path) const;
+  ErrorNumber Append(const std::string& path) const;
   void RunXcopy(const std::string& commandLine);
   void CloseRequest();
 
