@@ -18,9 +18,6 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Programs built here run on the build machine through Wine (tests); 32-bit
-# ones through WoW64, which needs Debian's wine32.
-find_program(MAJ_WINE wine)
-if(MAJ_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${MAJ_WINE})
-endif()
+# Programs built here run on the build machine through Wine (tests), started
+# the project's one way; 32-bit ones through WoW64, where the host allows it.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine)

@@ -9,25 +9,25 @@ set -eu
 prefix=$1
 shift
 export WINEPREFIX="$prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# The project's one way to start Wine.
+wine=$(dirname "$0")/../../../scripts/wine
 
 # A prefix made before wine32 was installed has no syswow64 and cannot run a
-# 32-bit test program: make it again.
-if [ -f "$prefix/system.reg" ] && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
-  wineserver -k 2>/dev/null || true
+# 32-bit test program: where this host runs those, make it again.
+if [ -f "$prefix/system.reg" ] && [ ! -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] &&
+   "$wine" --probe-32bit >/dev/null; then
+  "$wine" --server -k 2>/dev/null || true
   rm -rf "$prefix"
 fi
 if [ ! -f "$prefix/system.reg" ]; then
   mkdir -p "$prefix"
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
+  "$wine" --boot
   # The .fon files hold the raster "MS Sans Serif" that Windows has.
   cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
   # With no window manager, Wine waits 2 s for one at each window it hides;
   # windows it manages itself need no such wait (and get drawn title bars).
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  wineserver -w
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  "$wine" --server -w
 fi
 
 # The server level is the link: a linked share would read as a reparse point.
@@ -37,8 +37,8 @@ export MAJ_TEST_UNC='\\127.0.0.1\UNIDATA'
 
 # Wine's server outlives the program by a few seconds: wait for it, so that
 # the next run does not meet it still bound to a display that is gone.
-run='wine "$@"; status=$?; wineserver -w; exit $status'
+run='wine=$1; shift; "$wine" "$@"; status=$?; "$wine" --server -w; exit $status'
 if [ -n "${DISPLAY:-}" ]; then
-  exec sh -c "$run" sh "$@"
+  exec sh -c "$run" sh "$wine" "$@"
 fi
-exec xvfb-run -a -s "-screen 0 1280x1024x24" sh -c "$run" sh "$@"
+exec xvfb-run -a -s "-screen 0 1280x1024x24" sh -c "$run" sh "$wine" "$@"

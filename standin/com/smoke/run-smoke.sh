@@ -6,7 +6,7 @@
 #   standin/com/smoke/run-smoke.sh BUILD_DIR
 #
 # BUILD_DIR is a cross build (cmake/mingw-w64.cmake) with the targets DBA and
-# DBA-smoke built. Needs wine; no display. Set KEEP_PREFIX=1 to keep the prefix.
+# DBA-smoke built. Needs Wine (started through scripts/wine); no display. Set KEEP_PREFIX=1 to keep the prefix.
 set -euo pipefail
 
 if [[ $# -ne 1 ]]; then
@@ -21,11 +21,12 @@ for file in "$dll" "$exe"; do
 done
 
 prefix=$(mktemp -d /tmp/dba-smoke.XXXXXX)
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX=$prefix WINEARCH=win64
+# The project's one way to start Wine.
+wine=$(dirname "$0")/../../../scripts/wine
 unset DISPLAY WAYLAND_DISPLAY
 finish() {
-  wineserver -k 2>/dev/null || true  # this prefix's server only
+  "$wine" --server -k 2>/dev/null || true  # this prefix's server only
   if [[ ${KEEP_PREFIX:-0} == 1 ]]; then
     echo "prefix kept: $prefix"
   else
@@ -35,8 +36,7 @@ finish() {
 trap finish EXIT
 
 echo "Preparing the Wine prefix $prefix"
-wineboot -i >/dev/null 2>&1
-wineserver -w
+"$wine" --boot
 
 c=$prefix/drive_c
 data=$c/DBA/DBA-data
@@ -64,9 +64,9 @@ cp "$c/smoke app/INSTALLMAJ/A.DAT" "$c/smoke bases/BASE É/INSTALLMAJ/a.dat"
 cp "$c/smoke app/INSTALLMAJ/Mise à jour.txt" "$c/smoke bases/BASE É/INSTALLMAJ/"
 
 status=0
-wine regsvr32 /s 'C:\DBA\DBA.dll' || { echo "FAIL regsvr32 DBA.dll"; exit 1; }
+"$wine" regsvr32 /s 'C:\DBA\DBA.dll' || { echo "FAIL regsvr32 DBA.dll"; exit 1; }
 echo "ok   regsvr32 /s C:\\DBA\\DBA.dll"
-wine 'C:\DBA\DBA-smoke.exe' | tr -d '\r' || status=1
+"$wine" 'C:\DBA\DBA-smoke.exe' | tr -d '\r' || status=1
 
 cat >"$prefix/expected-journal" <<'JOURNAL'
 client 1: Create() -> 0
@@ -98,7 +98,7 @@ fi
 mkdir -p "$c/broken data"
 printf '[users]\nADM =\n[base A]\nstore = A\n' >"$c/broken data/settings.txt"
 printf 'data = C:\\broken data\r\n' >"$c/DBA/DBA.ini"
-wine 'C:\DBA\DBA-smoke.exe' --broken-settings | tr -d '\r' || status=1
+"$wine" 'C:\DBA\DBA-smoke.exe' --broken-settings | tr -d '\r' || status=1
 expected='DBA.dll cannot load the stand-in server: C:\broken data\settings.txt:3: [base A] has no directory = line'
 if [[ $(cat "$c/broken data/journal.txt") == "$expected" ]]; then
   echo "ok   the load error is in the journal of that data folder"
@@ -107,9 +107,9 @@ else
   status=1
 fi
 
-wine regsvr32 /u /s 'C:\DBA\DBA.dll' || { echo "FAIL regsvr32 /u"; status=1; }
-if wine reg query 'HKCR\DBA.CClient' >/dev/null 2>&1 ||
-   wine reg query 'HKCR\CLSID\{A4D331EF-C576-11D2-B53A-006008527429}' >/dev/null 2>&1; then
+"$wine" regsvr32 /u /s 'C:\DBA\DBA.dll' || { echo "FAIL regsvr32 /u"; status=1; }
+if "$wine" reg query 'HKCR\DBA.CClient' >/dev/null 2>&1 ||
+   "$wine" reg query 'HKCR\CLSID\{A4D331EF-C576-11D2-B53A-006008527429}' >/dev/null 2>&1; then
   echo "FAIL the registration is still there after regsvr32 /u"
   status=1
 else

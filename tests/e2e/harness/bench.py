@@ -18,6 +18,7 @@ import subprocess
 import sys
 from pathlib import Path
 
+from . import wine
 from .operator import Operator
 from .scenario import BOX_TITLE, MAIN_TITLE, Failure, Scenario
 from .standin import StandIn
@@ -176,12 +177,23 @@ def machine():
                  platform.processor() or "unknown")
     debian = Path("/etc/debian_version").read_text().strip() \
         if Path("/etc/debian_version").exists() else "not Debian"
-    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
-    return "%d cores, %s; Debian %s; %s; %s" % (os.cpu_count(), model, debian, wine,
+    version = subprocess.run(wine.command("--version"), capture_output=True,
+                             text=True).stdout.strip()
+    return "%d cores, %s; Debian %s; %s; %s" % (os.cpu_count(), model, debian, version,
                                                datetime.date.today().isoformat())
 
 
-def report(runs, exe_size, failed):
+def measured_program(program):
+    """Which build the figures are of, and why when it is not the shipped one."""
+    bits = wine.machine_of(program)
+    if bits == "32-bit":
+        return "the 32-bit program (the one shipped)"
+    runs_32bit, answer = wine.probe_32bit()
+    why = "" if runs_32bit else ", because this host cannot run the 32-bit one: " + answer[4:]
+    return "the %s program%s" % (bits, why)
+
+
+def report(runs, exe_size, failed, program):
     def figure(key):
         return statistics.median(r[key] for r in runs)
 
@@ -201,6 +213,7 @@ def report(runs, exe_size, failed):
     print("MiseANiveau.exe, %d bases x %d files, stand-in without delay; median of %d runs"
           % (n, files, len(runs)))
     print("machine: " + machine())
+    print("measured: " + program)
     print()
     rows = [
         ("total wall time", seconds(figure("total")), each("total", "%.0f"),
@@ -283,7 +296,7 @@ def main(argv):
         if len(runs) < args.runs:
             say("too many runs failed")
             return 1
-        report(runs, suite.program.stat().st_size, failed)
+        report(runs, suite.program.stat().st_size, failed, measured_program(suite.program))
         return 0
 
     return run_tool(suite, say, run)

@@ -6,6 +6,8 @@ import tempfile
 import time
 from dataclasses import dataclass, field
 
+from . import wine
+
 
 class OperatorError(Exception):
     """The helper could not be run, or printed something unreadable."""
@@ -183,7 +185,7 @@ class Operator:
         raise OperatorError("maj-operator %s: Wine did not run it" % " ".join(map(str, args)))
 
     def run_once(self, args, timeout):
-        argv = ["wine", self.exe] + [str(a) for a in args]
+        argv = wine.command(self.exe, *args)
         if "--timeout" not in args and args and args[0] in ("wait", "key", "press"):
             argv += ["--timeout", "%g" % timeout]
         # Output goes through files: Wine's helper processes, started by the

@@ -25,6 +25,7 @@ import subprocess
 import time
 
 from . import standin as standin_module
+from . import wine
 from .operator import OperatorError
 from .texts import bytes_shown, difference, list_difference, visible
 from .world import SHARE
@@ -129,7 +130,7 @@ class Scenario:
         self.log.write("== start %s as %s\n" % (exe, self.login))
         self.log.flush()
         folder = self.world.host(exe.rsplit("\\", 1)[0])
-        self.process = subprocess.Popen(["wine", exe], env=env, cwd=folder,
+        self.process = subprocess.Popen(wine.command(exe), env=env, cwd=folder,
                                         stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
         answer = self.op.wait(timeout, title=MAIN_TITLE)
         if answer.status != 0:
@@ -246,7 +247,7 @@ class Scenario:
         exe = self.app_folder + "\\MiseANiveau.exe"
         self.log.write("== start a second %s\n" % exe)
         self.log.flush()
-        second = subprocess.Popen(["wine", exe], env=dict(self.suite.wine_env, USER=self.login),
+        second = subprocess.Popen(wine.command(exe), env=dict(self.suite.wine_env, USER=self.login),
                                   cwd=self.world.host(self.app_folder), stdin=subprocess.DEVNULL,
                                   stdout=self.log, stderr=self.log)
         answer = self.op.wait(30, title=BOX_TITLE)

@@ -5,10 +5,29 @@ standin/README.md)."""
 import re
 import shutil
 import subprocess
+from pathlib import Path
+
+from . import wine
 
 FOLDER = r"C:\DBA"
 DATA = FOLDER + r"\DBA-data"
 PLAIN_NAME = re.compile(r"^[A-Za-z0-9_.\- ]+$")
+SOURCE = Path(__file__).resolve().parents[3]
+CLASSES = "HKLM\\Software\\Classes\\CLSID\\"
+# The names DBA.dll registers its classes under (standin/com/Registry.cpp).
+CLIENT_NAME = "DBA.CClient (stand-in database server)"
+DYN_ARRAY_NAME = "DBA DynArray (stand-in database server)"
+
+
+def class_id(name):
+    """A class id of the stand-in as its headers define it: {XXXXXXXX-...}."""
+    for header in ("contract/com/DbaCom.h", "standin/com/ClientClass.h"):
+        found = re.search(r"%s = \{\s*([^;]*)\};" % name, (SOURCE / header).read_text())
+        if found:
+            n = [int(x, 16) for x in re.findall(r"0x([0-9A-Fa-f]+)", found.group(1))]
+            return "{%08X-%04X-%04X-%02X%02X-%s}" % (n[0], n[1], n[2], n[3], n[4],
+                                                     "".join("%02X" % b for b in n[5:]))
+    raise RuntimeError("no class id %s in the stand-in's headers" % name)
 
 
 class StandIn:
@@ -76,15 +95,39 @@ class StandIn:
             if b["installmaj_file"]:
                 record = "712 = C:\\ANCIEN|D|%s\n" % b["directory"] if b["upgraded"] else ""
                 world.write(store + r"\INSTALLMAJ.txt", ("# INSTALLMAJ\n" + record).encode("utf-8"))
+        if self.registered and wine.machine_of(dll) == "32-bit" and not wine.probe_32bit()[0]:
+            self.register_in_32bit_view()
+            return
         # An earlier scenario's registration lives on in the prefix's registry:
         # an unregistered stand-in must be unregistered explicitly.
         flags = ["/s"] if self.registered else ["/u", "/s"]
-        done = subprocess.run(["wine", "regsvr32"] + flags + [FOLDER + r"\DBA.dll"],
-                              env=self.suite.wine_env, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        self.run("regsvr32", *flags, FOLDER + r"\DBA.dll")
+
+    def register_in_32bit_view(self):
+        """What regsvr32 of a 32-bit DBA.dll writes, written by the 64-bit reg
+        (a host that cannot run 32-bit programs has no 32-bit regsvr32): the
+        classes in the registry's 32-bit view, the ProgID shared by both."""
+        client, dyn_array = (class_id(name) for name in ("CLSID_StandInClient", "CLSID_DynArray"))
+        view = ["/reg:32"]
+        for key, name, value, flags in [
+                (r"HKCR\DBA.CClient", None, CLIENT_NAME, []),
+                (r"HKCR\DBA.CClient\CLSID", None, client, []),
+                (CLASSES + client, None, CLIENT_NAME, view),
+                (CLASSES + client + r"\InprocServer32", None, FOLDER + r"\DBA.dll", view),
+                (CLASSES + client + r"\InprocServer32", "ThreadingModel", "Apartment", view),
+                (CLASSES + client + r"\ProgID", None, "DBA.CClient", view),
+                (CLASSES + dyn_array, None, DYN_ARRAY_NAME, view),
+                (CLASSES + dyn_array + r"\InprocServer32", None, FOLDER + r"\DBA.dll", view),
+                (CLASSES + dyn_array + r"\InprocServer32", "ThreadingModel", "Apartment", view)]:
+            self.run("reg", "add", key, *(["/v", name] if name else ["/ve"]), "/d", value,
+                     *flags, "/f")
+
+    def run(self, *argv):
+        done = subprocess.run(wine.command(*argv), env=self.suite.wine_env,
+                              stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=60)
         if done.returncode != 0:
-            raise RuntimeError("regsvr32 %s %s\\DBA.dll failed with %d"
-                               % (" ".join(flags), FOLDER, done.returncode))
+            raise RuntimeError("%s failed with %d" % (" ".join(argv), done.returncode))
 
     def journal(self, world, calls=None):
         """The journal's lines; with `calls`, only the lines of those calls

@@ -11,6 +11,8 @@ import time
 import traceback
 from pathlib import Path
 
+from . import wine
+from .wine import machine_of
 from .operator import Operator, OperatorError
 from .scenario import SCENARIOS, Failure, Scenario
 from .standin import StandIn
@@ -18,7 +20,8 @@ from .world import World, remove_tree, snapshot
 
 OPERATOR_FOLDER = r"C:\maj-e2e"
 TOOLS = {
-    "wine": "wine wine64 wine32:i386", "wineserver": "wine wine64", "wineboot": "wine wine64",
+    # scripts/wine names the loader it misses itself.
+    "wineserver": "wine wine64",
     "Xvfb": "xvfb", "import": "imagemagick",
 }
 BUILD_TOOLS = {"cmake": "cmake", "i686-w64-mingw32-g++-posix": "g++-mingw-w64-i686-posix"}
@@ -26,16 +29,6 @@ ARTIFACTS = {
     "program": "MiseANiveau.exe", "dll": "DBA.dll",
     "operator": "maj-operator.exe", "fixture": "maj-fixture.exe",
 }
-
-
-MACHINES = {0x14C: "32-bit", 0x8664: "64-bit"}
-
-
-def machine_of(path):
-    """The bitness a Windows executable or DLL is built for (its PE header)."""
-    data = Path(path).read_bytes()[:4096]
-    at = int.from_bytes(data[0x3C:0x40], "little")
-    return MACHINES.get(int.from_bytes(data[at + 4:at + 6], "little"), "unknown")
 
 
 class SuiteError(Exception):
@@ -170,7 +163,7 @@ class Suite:
 
     def start_wineserver(self):
         # The server outlives this call: it must not hold our output open.
-        subprocess.run(["wineserver", "-p"], env=self.wine_env, check=True, timeout=60,
+        subprocess.run(wine.server("-p"), env=self.wine_env, check=True, timeout=60,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         # The first Wine process of a prefix is slow; later ones start at once.
         Operator(OPERATOR_FOLDER + "\\maj-operator.exe", self.wine_env).run("list", timeout=60)
@@ -240,8 +233,8 @@ def run_tool(suite, say, body):
 def stop_wineserver(env):
     """Ends every Wine process of the prefix and waits until its server is gone."""
     try:
-        subprocess.run(["wineserver", "-k"], env=env, check=False, capture_output=True, timeout=30)
-        subprocess.run(["wineserver", "-w"], env=env, check=False, capture_output=True, timeout=30)
+        subprocess.run(wine.server("-k"), env=env, check=False, capture_output=True, timeout=30)
+        subprocess.run(wine.server("-w"), env=env, check=False, capture_output=True, timeout=30)
     except subprocess.TimeoutExpired:
         pass
 
