@@ -143,6 +143,9 @@ class Platform {
   // The system.
   // The folder that holds the program's executable, without a final backslash.
   [[nodiscard]] virtual ErrorNumber AppPath(std::string& folder) = 0;
+  // The process's current folder, which the system puts before a relative
+  // path, without a final backslash (but "C:\" for a drive's root).
+  [[nodiscard]] virtual ErrorNumber CurrentFolder(std::string& folder) = 0;
   // The name under which the operator is logged in to the system, read through
   // the ANSI code page (a character outside it arrives as the code page makes
   // it). False when it cannot be read.
