@@ -127,7 +127,8 @@ class Platform {
   // Replaces the file's content with `bytes` in one step: the new content is
   // written beside it and then put in its place, so the file holds either its
   // old content or the new one, never a part. On failure the file is unchanged.
-  // A read-only file is refused.
+  // A read-only file is refused. Where no file can be made beside it, or it
+  // may not be replaced, an existing file is written over in place instead.
   [[nodiscard]] virtual ErrorNumber RewriteFile(const std::string& path,
                                                 const std::string& bytes) = 0;
   // The run log's own operations. None of them shows anything or changes the
