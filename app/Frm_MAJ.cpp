@@ -43,6 +43,14 @@ int BasesListed(RunState& state) {
   return listed;
 }
 
+// The bases the loop will walk: entry 1 always (even empty: an empty first
+// line, a list that could not be read), then each entry up to the first empty one.
+int BasesWalked(RunState& state) {
+  int walked = 1;
+  while (walked < kMaxBases && !state.Base(walked + 1).empty()) ++walked;
+  return walked;
+}
+
 // The folder of a file's path, without the final backslash; "" for none.
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('\\');
@@ -163,15 +171,21 @@ void ReleaseBase(RunState& state, DbaFactory& dba) {
 
 // One base after it opened: its directory, the package, the server's upgrade
 // and the check. False when no directory was obtained, which ends the run. A
-// base whose copy was refused before it started holds none of this package:
-// the server is not asked to upgrade it, and it is not upgraded.
+// base whose typed directory is unusable, or whose copy was refused before it
+// started, holds none of this package: the server is not asked to upgrade it,
+// and it is not upgraded.
 bool UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rapport,
                  std::int16_t counter) {
-  if (!ResolveBasePath(state, platform, counter)) return false;
+  const BaseDirectory directory = ResolveBasePath(state, platform, counter);
+  if (directory == BaseDirectory::None) return false;
   RunLog& log = state.Log;
-  const ErrorNumber copy = CopieInstallMAJ(state.G_Fso.get(), platform, state.W_CheminBase, &log);
-  log.Line("Copy step: ", log.Number(copy));
-  if (CopyRefused(copy)) {
+  ErrorNumber copy = kOk;
+  if (directory == BaseDirectory::Found) {
+    copy = CopieInstallMAJ(state.G_Fso.get(), platform, state.W_CheminBase, &log);
+    log.Line("Copy step: ", log.Number(copy));
+  }
+  if (directory == BaseDirectory::Unusable || CopyRefused(copy)) {
+    // Nothing was copied: the server is not asked to upgrade the base.
     state.G_MajOk = False;
   } else {
     // The base's outcome is G_MajOk alone: a copy or a command that failed
@@ -223,7 +237,7 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
     return;
   }
 
-  const int listed = BasesListed(state);
+  const int listed = BasesWalked(state);
   int done = 0;
   bool failed = false;
   platform.TaskbarProgress(TaskbarState::Normal, done, listed);

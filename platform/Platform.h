@@ -127,7 +127,8 @@ class Platform {
   // Replaces the file's content with `bytes` in one step: the new content is
   // written beside it and then put in its place, so the file holds either its
   // old content or the new one, never a part. On failure the file is unchanged.
-  // A read-only file is refused.
+  // A read-only file is refused. Where no file can be made beside it, or it
+  // may not be replaced, an existing file is written over in place instead.
   [[nodiscard]] virtual ErrorNumber RewriteFile(const std::string& path,
                                                 const std::string& bytes) = 0;
   // The run log's own operations. None of them shows anything or changes the
@@ -143,6 +144,9 @@ class Platform {
   // The system.
   // The folder that holds the program's executable, without a final backslash.
   [[nodiscard]] virtual ErrorNumber AppPath(std::string& folder) = 0;
+  // The process's current folder, which the system puts before a relative
+  // path, without a final backslash (but "C:\" for a drive's root).
+  [[nodiscard]] virtual ErrorNumber CurrentFolder(std::string& folder) = 0;
   // The name under which the operator is logged in to the system, read through
   // the ANSI code page (a character outside it arrives as the code page makes
   // it). False when it cannot be read.

@@ -3,10 +3,76 @@
 #include <span>
 #include <string_view>
 
+#include "platform/Text.h"
+
 namespace maj {
 namespace {
 constexpr std::size_t kChunk = 4096;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+
+// Whether the bytes are well-formed UTF-8 (no overlong form, no surrogate,
+// nothing past U+10FFFF) with at least one character beyond ASCII.
+bool IsUtf8BeyondAscii(std::string_view bytes) {
+  bool beyond = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t more = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      more = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      more = 2;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      more = 3;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (bytes.size() - i <= more) return false;
+    for (std::size_t k = 1; k <= more; ++k) {
+      const auto c = static_cast<unsigned char>(bytes[i + k]);
+      if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return false;
+    }
+    i += more + 1;
+    beyond = true;
+  }
+  return beyond;
+}
+
+// UTF-16 (after its mark) as UTF-8; a lone surrogate or a final odd byte
+// becomes U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEnd) {
+  const auto unit = [&](std::size_t i) -> char32_t {
+    const auto a = static_cast<unsigned char>(bytes[i]);
+    const auto b = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEnd ? (a << 8) | b : (b << 8) | a;
+  };
+  std::string out;
+  std::size_t i = 0;
+  for (; i + 1 < bytes.size(); i += 2) {
+    char32_t cp = unit(i);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
+      const char32_t next = unit(i + 2);
+      if (next >= 0xDC00 && next <= 0xDFFF) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
+        i += 2;
+      }
+    }
+    AppendUtf8(cp >= 0xD800 && cp <= 0xDFFF ? char32_t{0xFFFD} : cp, out);
+  }
+  if (i < bytes.size()) AppendUtf8(0xFFFD, out);
+  return out;
+}
+
 }  // namespace
 
 ErrorNumber TextInput::Open(Platform& platform, const std::string& path) {
@@ -17,10 +83,9 @@ ErrorNumber TextInput::Open(Platform& platform, const std::string& path) {
   return platform.OpenForInput(path, file_);
 }
 
-ErrorNumber TextInput::UseUtf8WhenMarked() {
+ErrorNumber TextInput::DetectEncoding() {
   if (!file_) return kErrInvalidCall;  // not open
-  // The mark may come in pieces: read until its three bytes are there, or the end.
-  while (buffer_.size() < kUtf8Mark.size()) {
+  for (;;) {
     const std::size_t had = buffer_.size();
     buffer_.resize(had + kChunk);
     std::size_t got = 0;
@@ -29,9 +94,15 @@ ErrorNumber TextInput::UseUtf8WhenMarked() {
     if (err != kOk) return err;
     if (got == 0) break;
   }
-  if (std::string_view(buffer_).substr(0, kUtf8Mark.size()) == kUtf8Mark) {
+  const std::string_view bytes(buffer_);
+  if (bytes.starts_with(kUtf16LeMark) || bytes.starts_with(kUtf16BeMark)) {
+    buffer_ = Utf16ToUtf8(bytes.substr(2), bytes.starts_with(kUtf16BeMark));
+    utf8_ = true;
+  } else if (bytes.starts_with(kUtf8Mark)) {
     next_ = kUtf8Mark.size();
     utf8_ = true;
+  } else {
+    utf8_ = IsUtf8BeyondAscii(bytes);
   }
   return kOk;
 }

@@ -1,8 +1,8 @@
 // A text file read line by line, as sequential text input reads it: a line
 // ends at a carriage return or at a carriage return followed by a line feed,
 // the line end is not part of the line, and each line is converted from the
-// system's ANSI code page (or taken as UTF-8, see UseUtf8WhenMarked). The file is closed when the
-// reader goes away, on every path.
+// system's ANSI code page (or as UTF-8 or UTF-16, see DetectEncoding). The
+// file is closed when the reader goes away, on every path.
 #pragma once
 
 #include <cstddef>
@@ -18,9 +18,12 @@ class TextInput {
  public:
   // Opens `path` for reading; on failure the reader stays closed.
   [[nodiscard]] ErrorNumber Open(Platform& platform, const std::string& path);
-  // Right after Open: a file that starts with the UTF-8 byte-order mark is read
-  // as UTF-8, without the mark; any other through the ANSI code page.
-  [[nodiscard]] ErrorNumber UseUtf8WhenMarked();
+  // Right after Open, reads the whole file and chooses how to read it, in this
+  // order: a UTF-16 byte-order mark (little or big end first) reads it as
+  // UTF-16; the UTF-8 mark as UTF-8; valid UTF-8 holding at least one
+  // multi-byte sequence as UTF-8; anything else through the ANSI code page
+  // (a Windows-1252 text with accents is never valid UTF-8). Marks are dropped.
+  [[nodiscard]] ErrorNumber DetectEncoding();
   // The next line; kErrInputPastEnd when the end of the file was reached before.
   [[nodiscard]] ErrorNumber LineInput(std::string& line);
   // Whether the end of the file has been reached.

@@ -39,15 +39,14 @@ std::string BasePathPrompt(const std::string& entry) {
          R"((ex:D:\BASESCLIENTS\BASEAFA))";
 }
 
-std::string WithoutEnclosingQuotes(const std::string& typed) {
-  // What "Copy as path" puts on the clipboard: the whole path between quotes.
-  if (typed.size() >= 2 && typed.front() == '"' && typed.back() == '"') {
-    return typed.substr(1, typed.size() - 2);
-  }
-  return typed;
+std::string WithoutOuterQuotes(const std::string& typed) {
+  // No Windows path holds a double quote: every one at either end goes.
+  const std::size_t first = typed.find_first_not_of('"');
+  if (first == std::string::npos) return {};
+  return typed.substr(first, typed.find_last_not_of('"') - first + 1);
 }
 
-bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {
+BaseDirectory ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {
   std::string directory;
   // The same query twice: a server may answer only the second time.
   for (int query = 0; query < 2 && directory.empty(); ++query) {
@@ -62,14 +61,17 @@ bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) 
     state.Log.Line("Directory: the server gave none; input box: ", prompt);
     // A box that cannot be shown gives no answer, as an empty one does.
     Unheeded(platform.InputBox(prompt, typed));
-    state.W_Lecteur = platform.ToUpper(WithoutEnclosingQuotes(typed));
-    if (state.W_Lecteur.empty() || !IsQuotablePath(state.W_Lecteur)) {
-      if (state.W_Lecteur.empty()) {
-        state.Log.Line("Directory: none typed");
-      } else {
-        state.Log.Line("Directory: unusable, typed ", state.W_Lecteur);
-      }
-      return false;
+    state.W_Lecteur = platform.ToUpper(WithoutOuterQuotes(typed));
+    if (state.W_Lecteur.empty()) {
+      state.Log.Line("Directory: none typed");
+      return BaseDirectory::None;
+    }
+    if (!IsQuotablePath(state.W_Lecteur)) {
+      // Only an empty answer ends the run: this base alone goes without.
+      state.Log.Line("Directory: unusable, typed ", state.W_Lecteur, "; the base is skipped");
+      state.W_CheminBase.clear();
+      state.W_Lecteur.clear();
+      return BaseDirectory::Unusable;
     }
     directory = state.W_Lecteur;
     source = "typed";
@@ -77,7 +79,7 @@ bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) 
   state.Log.Line("Directory ", directory, " (", source, ")");
   state.W_CheminBase = directory;
   state.W_Lecteur = FirstCharacter(state.W_CheminBase);
-  return true;
+  return BaseDirectory::Found;
 }
 
 }  // namespace maj

@@ -11,16 +11,23 @@
 
 namespace maj {
 
+// What ResolveBasePath obtained.
+enum class BaseDirectory {
+  Found,     // W_CheminBase and W_Lecteur are set
+  Unusable,  // a typed path no Windows path can be (a quote inside): skip this base
+  None,      // the operator left the input box empty: the run ends
+};
+
 // Sets W_CheminBase and W_Lecteur (its first character) for entry `counter`.
-// False when no directory was obtained: the operator left the input box empty.
 // A query that fails counts as no answer, so the step has no failure of its own.
-[[nodiscard]] bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter);
+[[nodiscard]] BaseDirectory ResolveBasePath(RunState& state, Platform& platform,
+                                            std::int16_t counter);
 
 // The prompt of the input box for that base entry.
 std::string BasePathPrompt(const std::string& entry);
 
-// A typed path without the one pair of double quotes around the whole of it,
-// if it has them; any other quote stays.
-std::string WithoutEnclosingQuotes(const std::string& typed);
+// A typed path without any of the double quotes before and after it (a pair
+// from "Copy as path", or a stray one); a quote inside stays.
+std::string WithoutOuterQuotes(const std::string& typed);
 
 }  // namespace maj

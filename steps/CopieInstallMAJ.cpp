@@ -70,7 +70,7 @@ ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform, const std
   // xcopy asks "file or directory?" about a destination it cannot see, in a
   // minimised window nobody answers: every path is checked, and the folder
   // made, before the first copy.
-  if (const ErrorNumber err = CheckCopyPaths(files, destination)) return err;
+  if (const ErrorNumber err = CheckCopyPaths(platform, files, destination)) return err;
   if (const ErrorNumber err = PrepareDestination(platform, destination)) return err;
   for (const std::string& file : files) {
     if (!IsQuotablePath(file)) return kErrInvalidCall;

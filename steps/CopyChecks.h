@@ -12,21 +12,25 @@
 
 namespace maj {
 
-// The longest path xcopy can name, in UTF-16 units, its terminating zero
-// included (MAX_PATH).
-inline constexpr std::size_t kMaxPath = 260;
+// The longest full file name xcopy copies, in UTF-16 units: from 255 on it
+// fails with "Insufficient memory", under the system's own MAX_PATH (260).
+inline constexpr std::size_t kCopyNameLimit = 254;
 
-// A copy whose source or destination file cannot be named within kMaxPath.
+// A copy whose source or destination file is longer than kCopyNameLimit.
 inline constexpr ErrorNumber kErrCopyPathTooLong = FromWin32(206);  // ERROR_FILENAME_EXCED_RANGE
 // A destination that exists but is not a folder.
 inline constexpr ErrorNumber kErrCopyNotAFolder = FromWin32(267);  // ERROR_DIRECTORY
 
-// Whether the path fits within kMaxPath with its terminating zero.
-bool FitsMaxPath(std::string_view path);
+// The name the system makes of a path: a relative one behind the current
+// folder (a rooted one behind its drive), repeated backslashes as one.
+std::string SystemFileName(std::string_view path, std::string_view currentFolder);
+
+// Whether xcopy can name that full file name.
+bool FitsCopyLimit(std::string_view fullName);
 
 // Whether every file can be named by xcopy, where it is and as it will be in
-// the destination folder.
-[[nodiscard]] ErrorNumber CheckCopyPaths(const std::vector<std::string>& files,
+// the destination folder, both measured as the system will name them.
+[[nodiscard]] ErrorNumber CheckCopyPaths(Platform& platform, const std::vector<std::string>& files,
                                          const std::string& destination);
 
 // Makes sure the destination is a folder: creates it when missing, refuses an

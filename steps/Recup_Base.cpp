@@ -9,7 +9,7 @@ namespace maj {
 ErrorNumber Recup_Base(BaseList& bases, Platform& platform) {
   TextInput file;
   if (const ErrorNumber err = file.Open(platform, kBaseListPath)) return err;
-  if (const ErrorNumber err = file.UseUtf8WhenMarked()) return err;
+  if (const ErrorNumber err = file.DetectEncoding()) return err;
   std::int32_t count = 0;
   bool atEnd = false;
   do {

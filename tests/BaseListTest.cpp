@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "platform/TextInput.h"
 #include "state/RunState.h"
 #include "steps/Recup_Base.h"
+#include "tests/support/Cp1252.h"
 #include "tests/support/TestPlatform.h"
 
 namespace maj {
@@ -90,6 +92,45 @@ TEST_F(BaseListTest, AListMarkedAsUtf8IsReadAsUtf8WithoutItsMark) {
   state = RunState{};
   ASSERT_EQ(Read("\xEF\xBB"), kOk);
   EXPECT_EQ(state.Base(1), "ï»");
+}
+
+// The bytes of a UTF-16 text behind its byte-order mark.
+std::string Utf16(std::u16string_view text, bool bigEnd) {
+  std::string bytes = bigEnd ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEnd ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST_F(BaseListTest, ListsSavedByTodaysToolsAreReadInTheirEncoding) {
+  // PowerShell's UTF-16, either end first, a character beyond the BMP included.
+  for (const bool bigEnd : {false, true}) {
+    state = RunState{};
+    ASSERT_EQ(Read(Utf16(u"BASE1\r\nÉTÉ \U0001D11E\r\nC", bigEnd)), kOk);
+    EXPECT_EQ(state.Base(1), "BASE1");
+    EXPECT_EQ(state.Base(2), "ÉTÉ \U0001D11E");
+    EXPECT_EQ(state.Base(3), "C");
+    EXPECT_EQ(Filled(), 3);
+  }
+  // A lone surrogate and a final odd byte cannot be read: each one character.
+  state = RunState{};
+  ASSERT_EQ(Read(Utf16(u"A\xD800\r\n", false) + "B"), kOk);
+  EXPECT_EQ(state.Base(1), "A\uFFFD");
+  EXPECT_EQ(state.Base(2), "\uFFFD");
+
+  // Notepad's UTF-8 without a mark.
+  state = RunState{};
+  ASSERT_EQ(Read("BASE1\r\nÉTÉ\r\n"), kOk);
+  EXPECT_EQ(state.Base(2), "ÉTÉ");
+
+  // Windows-1252 accents, or an overlong or surrogate form: not UTF-8.
+  for (const std::string bytes : {"\xC9T\xC9", "\xC0\xA9", "\xED\xA0\x80", "\xC3"}) {
+    state = RunState{};
+    ASSERT_EQ(Read(bytes), kOk);
+    EXPECT_EQ(state.Base(1), test::Cp1252ToUtf8(bytes));
+  }
 }
 
 TEST_F(BaseListTest, ThirtyLinesFillTheListAndAThirtyFirstIsAFailure) {

@@ -2,6 +2,7 @@
 // awaited until it ends, into a destination that exists beforehand.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <deque>
 #include <filesystem>
 #include <utility>
@@ -126,17 +127,17 @@ std::string LongPath(std::size_t length, const std::string& letter = "B") {
   return path;
 }
 
-TEST_F(CopyTest, EveryCopyOfABaseMustBeNamedWithinMaxPathBeforeTheFirstStarts) {
+TEST_F(CopyTest, EveryCopyOfABaseMustBeNamedWithinXcopysLimitBeforeTheFirstStarts) {
   Package({"X.DAT"});
-  // "\INSTALLMAJ\X.DAT" adds 17: a base path of 242 gives a copy of 259
-  // characters, the longest MAX_PATH holds with its terminating zero.
-  const std::string longest = LongPath(242, "é");  // counted in characters, not bytes
+  // "\INSTALLMAJ\X.DAT" adds 17: a base path of 237 gives a copy of 254
+  // characters, the longest xcopy copies.
+  const std::string longest = LongPath(237, "é");  // counted in characters, not bytes
   platform.MakeFolder(longest);
   ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, longest), kOk);
   EXPECT_EQ(platform.ReadFile(longest + R"(\INSTALLMAJ\X.DAT)"), "X.DAT");
 
   // One more character: nothing is created, nothing runs.
-  const std::string tooLong = LongPath(243);
+  const std::string tooLong = LongPath(238);
   platform.MakeFolder(tooLong);
   platform.commands.clear();
   EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, tooLong), kErrCopyPathTooLong);
@@ -145,7 +146,7 @@ TEST_F(CopyTest, EveryCopyOfABaseMustBeNamedWithinMaxPathBeforeTheFirstStarts) {
 
   // A package file that cannot be named where it lies stops the whole base,
   // the files before it included.
-  platform.appPath = LongPath(240);  // A.DAT fits in 257, the last file needs 268
+  platform.appPath = LongPath(235);  // A.DAT fits in 252, the last file needs 263
   for (const std::string name : {"A.DAT", "B.DAT", "ZZZZZZZZZZZZ.DAT"}) {
     platform.WriteFile(platform.appPath + R"(\INSTALLMAJ\)" + name, name);
   }
@@ -154,6 +155,34 @@ TEST_F(CopyTest, EveryCopyOfABaseMustBeNamedWithinMaxPathBeforeTheFirstStarts) {
   EXPECT_FALSE(platform.Exists(R"(D:\B\INSTALLMAJ)"));
   EXPECT_TRUE(platform.commands.empty());
   EXPECT_TRUE(CopyRefused(kErrCopyPathTooLong));
+}
+
+TEST_F(CopyTest, CopiesAreMeasuredByTheNameTheSystemGivesThem) {
+  Package({"X.DAT"});
+  // A final backslash doubles the one before INSTALLMAJ; the system counts it once.
+  const std::string longest = LongPath(237);
+  platform.MakeFolder(longest);
+  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, longest + "\\"), kOk);
+  EXPECT_EQ(platform.ReadFile(longest + R"(\INSTALLMAJ\X.DAT)"), "X.DAT");
+
+  // A relative path lies behind the current folder: 200 + 1 + 40 + 17 = 258.
+  platform.currentFolder = LongPath(200);
+  platform.commands.clear();
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, std::string(40, 'R')),
+            kErrCopyPathTooLong);
+  EXPECT_TRUE(platform.commands.empty());
+
+  for (const auto& [path, current, full] : std::vector<std::array<std::string, 3>>{
+           {"B", R"(C:\APP)", R"(C:\APP\B)"},
+           {"B", R"(C:\)", R"(C:\B)"},
+           {R"(\X)", R"(D:\W)", R"(D:\X)"},
+           {R"(\X)", R"(\\SRV\SH\W)", R"(\\SRV\SH\X)"},
+           {"D:X", R"(d:\W)", R"(d:\W\X)"},
+           {"E:X", R"(D:\W)", R"(E:\X)"},
+           {R"(D:\A\\\INSTALLMAJ\X)", "", R"(D:\A\INSTALLMAJ\X)"},
+           {R"(\\SRV\SH\\A\)", "", R"(\\SRV\SH\A\)"}}) {
+    EXPECT_EQ(SystemFileName(path, current), full) << path << " in " << current;
+  }
 }
 
 TEST_F(CopyTest, ADestinationThatIsAFileIsLeftUntouched) {

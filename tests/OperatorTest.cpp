@@ -105,20 +105,42 @@ TEST_F(OperatorTest, APathPastedBetweenQuotesIsTakenWithoutThem) {
   Folders({R"(D:\SAISIE\A)", R"(D:\SAISIE\B)", R"(D:\SAISIE\C)"});
   Package({"A.DAT"});
   Bases({"A", "B", "C"});
-  // Windows' "Copy as path"; a lone quote around a part; an empty pair.
-  platform.inputAnswers = {R"("d:\saisie\a")", R"(d:\saisie\b)", R"("d:\sai"sie\c")"};
+  // Windows' "Copy as path"; no quote; a pair pasted twice.
+  platform.inputAnswers = {R"("d:\saisie\a")", R"(d:\saisie\b)", R"(""d:\saisie\c"")"};
   Run();
   EXPECT_EQ(
       platform.Calls({"ToUpper"}),
-      (Lines{R"(ToUpper(d:\saisie\a))", R"(ToUpper(d:\saisie\b))", R"(ToUpper(d:\sai"sie\c))"}));
-  EXPECT_EQ(platform.ReadFile(R"(D:\SAISIE\A\INSTALLMAJ\A.DAT)"), "contents of A.DAT");
-  EXPECT_EQ(platform.ReadFile(R"(D:\SAISIE\B\INSTALLMAJ\A.DAT)"), "contents of A.DAT");
-  // A quote inside the path: no answer, the run ends.
-  EXPECT_EQ(BoxTexts(), Lines{kNoDirectory});
+      (Lines{R"(ToUpper(d:\saisie\a))", R"(ToUpper(d:\saisie\b))", R"(ToUpper(d:\saisie\c))"}));
+  for (const char* base : {"A", "B", "C"}) {
+    EXPECT_EQ(platform.ReadFile(R"(D:\SAISIE\)" + std::string(base) + R"(\INSTALLMAJ\A.DAT)"),
+              "contents of A.DAT");
+  }
+  EXPECT_EQ(WithoutOuterQuotes(R"("")"), "");
+  EXPECT_EQ(WithoutOuterQuotes(R"(")"), "");
+  EXPECT_EQ(WithoutOuterQuotes(R"("d:\a"b")"), R"(d:\a"b)");
+}
 
-  EXPECT_EQ(WithoutEnclosingQuotes(R"("")"), "");
-  EXPECT_EQ(WithoutEnclosingQuotes(R"(")"), R"(")");
-  EXPECT_EQ(WithoutEnclosingQuotes(R"(""d:\x"")"), R"("d:\x")");  // one pair only
+TEST_F(OperatorTest, AStrayQuoteIsDroppedAndAQuoteInsideSkipsOnlyItsBase) {
+  Server(Settings({{"A", R"(D:\BASES\A)"}, {"B", R"(D:\BASES\B)"}, {"C", R"(D:\BASES\C)"}},
+                  "[fault]\ncall = QUI\nanswer = empty\n"));
+  Folders({R"(D:\SAISIE\A)", R"(D:\SAISIE\B)", R"(D:\SAISIE\C)"});
+  Package({"A.DAT"});
+  Bases({"A", "B", "C"});
+  // An opening quote alone; a quote inside; a closing quote alone.
+  platform.inputAnswers = {R"("d:\saisie\a)", R"(d:\sai"sie\b)", R"(d:\saisie\c")"};
+  Run();
+  EXPECT_EQ(platform.ReadFile(R"(D:\SAISIE\A\INSTALLMAJ\A.DAT)"), "contents of A.DAT");
+  EXPECT_EQ(platform.ReadFile(R"(D:\SAISIE\C\INSTALLMAJ\A.DAT)"), "contents of A.DAT");
+  // B: nothing copied, the server not asked; the run goes on to the summary.
+  EXPECT_EQ(platform.commands.size(), 2u);
+  EXPECT_EQ(Lancemajcd(), (Lines{"base A:", "base C:"}));
+  EXPECT_EQ(BoxTexts(), (Lines{"La mise à jour du serveur contient des erreurs.\r\n\r\n"
+                               "Base A : mise à jour.\r\n"
+                               "\r\n"
+                               "Base C : mise à jour.\r\n\r\n"
+                               "Base B : non mise à jour.\r\n\r\n"
+                               "Veuillez contacter MERIDOXAN."}));
+  EXPECT_TRUE(platform.Exists(R"(\\127.0.0.1\UNIDATA\MERIDOXAN\VERSION.txt)"));
 }
 
 TEST_F(OperatorTest, AnInputBoxThatCannotBeShownEndsTheRunWithTheNoDirectoryMessage) {

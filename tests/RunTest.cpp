@@ -232,6 +232,18 @@ TEST_F(RunTest, AZeroLengthListStillTriesEntryOneOnce) {
   ExpectEndedEarly();
 }
 
+TEST_F(RunTest, AnEmptyFirstEntryStillCountsAsOneBaseOnTheTaskbar) {
+  Server(Settings({{"A"}}));
+  Package({"A.DAT"});
+  Folders({R"(D:\BASES\A)"});
+  Bases({"", "A"});
+  platform.inputAnswers = {R"(d:\bases\a)"};
+  Run();
+  EXPECT_EQ(Filter("OpenDatabase").size(), 2u);
+  // Entry 1 is walked, then A: two bases, never 1/0 then 2/1.
+  EXPECT_EQ(platform.taskbar, (Lines{"Normal 0/2", "Error 1/2", "Error 2/2", "None 0/0"}));
+}
+
 class LoginTest : public RunTest, public ::testing::WithParamInterface<ErrorNumber> {};
 
 TEST_P(LoginTest, FirstBaseRefusedAsksForALoginUntilTheBaseOpens) {

@@ -24,11 +24,15 @@ known = {"unit": native, "win": native, "e2e": scenarios}
 
 errors = []
 rows = tested = 0
+seen = set()
 for line in doc.splitlines():
     cells = [c.strip() for c in line.strip().strip("|").split("|")]
     if len(cells) != 4 or not re.fullmatch(r"[A-Z]\d+", cells[0]):
         continue
     rows += 1
+    if cells[0] in seen:
+        errors.append(f"{cells[0]}: the id is used by another row")
+    seen.add(cells[0])
     proofs = re.findall(r"\b(unit|win|e2e):([\w.]+)", cells[3])
     if proofs:
         tested += 1

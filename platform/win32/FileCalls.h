@@ -11,6 +11,7 @@ struct FileCalls {
   decltype(&::GetFileAttributesW) getFileAttributes = &::GetFileAttributesW;
   decltype(&::CreateFileW) createFile = &::CreateFileW;
   decltype(&::WriteFile) writeFile = &::WriteFile;
+  decltype(&::SetEndOfFile) setEndOfFile = &::SetEndOfFile;
   decltype(&::FlushFileBuffers) flushFileBuffers = &::FlushFileBuffers;
   decltype(&::CloseHandle) closeHandle = &::CloseHandle;
   decltype(&::MoveFileExW) moveFileEx = &::MoveFileExW;

@@ -78,25 +78,19 @@ class TemporaryFile {
     return kOk;
   }
 
-  // Gives the new content what the old file carries: its attributes (hidden,
-  // system, ...), its owner and its access rights. The attributes are
-  // required; the security is carried where the system lets us read it.
-  ErrorNumber TakeOver(const std::wstring& target, DWORD attributes) {
-    const FileCalls& calls = RewriteCalls();
-    if (!calls.setFileAttributes(path_.c_str(), attributes)) return LastError();
-    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-    DWORD needed = 0;
-    calls.getFileSecurity(target.c_str(), what, nullptr, 0, &needed);
-    std::vector<BYTE> descriptor(needed);
-    if (needed != 0 &&
-        calls.getFileSecurity(target.c_str(), what, descriptor.data(), needed, &needed)) {
-      // Setting an owner other than ourselves needs a privilege we may not hold:
-      // then the access rights alone.
-      if (!calls.setFileSecurity(path_.c_str(), what, descriptor.data())) {
-        calls.setFileSecurity(path_.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
-      }
-    }
+  // Gives the new content the old file's attributes (hidden, system, ...),
+  // before it takes the name, so that it is never seen without them. Never
+  // read-only: such a file is not rewritten.
+  ErrorNumber TakeAttributes(DWORD attributes) {
+    if (!RewriteCalls().setFileAttributes(path_.c_str(), attributes)) return LastError();
     return kOk;
+  }
+
+  // Deletes the new file now, when it will not take the name.
+  void Discard() {
+    file_.Reset();
+    if (!path_.empty()) RewriteCalls().deleteFile(path_.c_str());
+    path_.clear();
   }
 
   // The new content takes the file's name in one rename, which the system
@@ -114,6 +108,59 @@ class TemporaryFile {
   UniqueHandle file_;
   std::wstring path_;
 };
+
+// The old file's owner and access rights, to be given to the new content once
+// it has taken the name; empty when they cannot be read.
+std::vector<BYTE> SecurityOf(const std::wstring& target) {
+  const FileCalls& calls = RewriteCalls();
+  const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD needed = 0;
+  calls.getFileSecurity(target.c_str(), what, nullptr, 0, &needed);
+  std::vector<BYTE> descriptor(needed);
+  if (needed == 0 ||
+      !calls.getFileSecurity(target.c_str(), what, descriptor.data(), needed, &needed)) {
+    descriptor.clear();
+  }
+  return descriptor;
+}
+
+// Given after the rename, never before: rights that refuse us DELETE on the
+// new file would keep a refused rename from removing it, and no later run
+// could either. Setting an owner other than ourselves needs a privilege we
+// may not hold: then the access rights alone.
+void GiveSecurity(const std::wstring& target, std::vector<BYTE>& descriptor) {
+  if (descriptor.empty()) return;
+  const FileCalls& calls = RewriteCalls();
+  const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  if (!calls.setFileSecurity(target.c_str(), what, descriptor.data())) {
+    calls.setFileSecurity(target.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+  }
+}
+
+// Writes the bytes over the file where it is, for a folder where files may be
+// changed but not created, or a file that may be written but not replaced
+// (no DELETE right). Opening the existing file keeps its attributes and
+// rights; a crash midway may leave a part, which the rename otherwise avoids.
+ErrorNumber RewriteInPlace(const std::wstring& target, const std::string& bytes) {
+  const FileCalls& calls = RewriteCalls();
+  UniqueHandle file =
+      FromCreateFile(calls.createFile(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return LastError();
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    const auto piece = static_cast<DWORD>(std::min(bytes.size() - done, kMaxPiece));
+    if (!calls.writeFile(file.Get(), bytes.data() + done, piece, &written, nullptr)) {
+      return LastError();
+    }
+    done += written;
+  }
+  if (!calls.setEndOfFile(file.Get())) return LastError();
+  if (!calls.flushFileBuffers(file.Get())) return LastError();
+  if (!calls.closeHandle(file.Release())) return LastError();
+  return kOk;
+}
 
 // A run killed while rewriting leaves its temporary beside the file; the next
 // rewrite removes it. Only one run works on the file at a time.
@@ -203,12 +250,24 @@ ErrorNumber Win32Platform::RewriteFile(const std::string& path, const std::strin
   }
   RemoveStaleTemporaries(target);
   TemporaryFile temporary;
-  if (const ErrorNumber failed = temporary.Create(target)) return failed;
-  if (const ErrorNumber failed = temporary.WriteAll(bytes)) return failed;
-  if (exists) {
-    if (const ErrorNumber failed = temporary.TakeOver(target, attributes)) return failed;
+  if (const ErrorNumber failed = temporary.Create(target)) {
+    // No new file can be made beside it: the file itself may still be written.
+    return exists ? RewriteInPlace(target, bytes) : failed;
   }
-  return temporary.Replace(target, exists);
+  if (const ErrorNumber failed = temporary.WriteAll(bytes)) return failed;
+  std::vector<BYTE> security;
+  if (exists) {
+    if (const ErrorNumber failed = temporary.TakeAttributes(attributes)) return failed;
+    security = SecurityOf(target);
+  }
+  if (const ErrorNumber failed = temporary.Replace(target, exists)) {
+    if (!exists || failed != kWin32AccessDenied) return failed;
+    // The file may not be replaced (no DELETE right on it): written in place.
+    temporary.Discard();
+    return RewriteInPlace(target, bytes);
+  }
+  GiveSecurity(target, security);
+  return kOk;
 }
 
 }  // namespace maj::win32

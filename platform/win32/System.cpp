@@ -28,6 +28,17 @@ ErrorNumber Win32Platform::AppPath(std::string& folder) {
   return kOk;
 }
 
+ErrorNumber Win32Platform::CurrentFolder(std::string& folder) {
+  const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+  if (needed == 0) return LastError();
+  std::wstring path(needed, L'\0');
+  const DWORD length = GetCurrentDirectoryW(needed, path.data());
+  if (length == 0 || length >= needed) return LastError();
+  path.resize(length);
+  folder = com::Narrow(path);
+  return kOk;
+}
+
 bool Win32Platform::UserName(std::string& name) {
   // Room for any Windows login name (UNLEN, 256 characters) and its
   // terminating zero; a system that needs more says how much, once.

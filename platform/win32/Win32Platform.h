@@ -69,6 +69,7 @@ class Win32Platform final : public Platform {
 
   // The system (System.cpp).
   [[nodiscard]] ErrorNumber AppPath(std::string& folder) override;
+  [[nodiscard]] ErrorNumber CurrentFolder(std::string& folder) override;
   bool UserName(std::string& name) override;
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;

@@ -542,6 +542,12 @@ ErrorNumber TestPlatform::RenameOver(const std::string& from, const std::string&
   return ec ? kWin32AccessDenied : kOk;
 }
 
+ErrorNumber TestPlatform::CurrentFolder(std::string& folder) {
+  if (const ErrorNumber err = Call("CurrentFolder")) return err;
+  folder = currentFolder;
+  return kOk;
+}
+
 ErrorNumber TestPlatform::ProgramFile(std::string& path) {
   if (const ErrorNumber err = Injected("ProgramFile")) return err;
   path = appPath + R"(\MiseANiveau.exe)";

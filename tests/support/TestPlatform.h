@@ -77,6 +77,7 @@ class TestPlatform : public Platform {
   std::deque<std::string> inputAnswers;
   std::deque<DialogAnswer> dialogAnswers;
   std::string appPath = R"(C:\APP)";
+  std::string currentFolder = R"(C:\APP)";
   std::string loginName = "operateur";
   bool loginNameFails = false;
   std::string computerName = "SERVEUR";
@@ -137,6 +138,7 @@ class TestPlatform : public Platform {
   ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
   ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) override;
   ErrorNumber AppPath(std::string& folder) override;
+  ErrorNumber CurrentFolder(std::string& folder) override;
   bool UserName(std::string& name) override;
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;

@@ -40,6 +40,19 @@ BOOL WINAPI RefusedMove(LPCWSTR, LPCWSTR, DWORD) {
   SetLastError(ERROR_ACCESS_DENIED);
   return FALSE;
 }
+BOOL WINAPI SharedMove(LPCWSTR, LPCWSTR, DWORD) {
+  SetLastError(ERROR_SHARING_VIOLATION);
+  return FALSE;
+}
+// A folder where files may be changed but not created: a new name is refused.
+HANDLE WINAPI NoNewFile(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                        DWORD disposition, DWORD flags, HANDLE model) {
+  if (disposition == CREATE_NEW) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  return ::CreateFileW(name, access, share, security, disposition, flags, model);
+}
 std::vector<DWORD> moves;  // the flags of each move
 BOOL WINAPI RecordedMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
   moves.push_back(flags);
@@ -61,13 +74,13 @@ TEST_F(RewriteTest, AFailedWriteFlushAttributeOrReplaceKeepsTheOldBytesAndLeaves
     ErrorNumber expected;
   };
   FileCalls diskFull, flushFails, attributesRefused, replaceRefused;
-  replaceRefused.moveFileEx = &RefusedMove;
+  replaceRefused.moveFileEx = &SharedMove;  // held open elsewhere (a refusal for access: below)
   diskFull.writeFile = &DiskFullWrite;
   attributesRefused.setFileAttributes = &RefusedAttributes;
   flushFails.flushFileBuffers = &FailingFlush;
   for (const Case& c : {Case{"write", diskFull, FromWin32(ERROR_DISK_FULL)},
                         Case{"flush", flushFails, FromWin32(ERROR_NETNAME_DELETED)},
-                        Case{"replace", replaceRefused, kWin32AccessDenied}}) {
+                        Case{"replace", replaceRefused, FromWin32(ERROR_SHARING_VIOLATION)}}) {
     const ScopedFileCalls failing(c.calls);
     EXPECT_EQ(platform.RewriteFile(file, "nouveau\r\n"), c.expected) << c.what;
     EXPECT_EQ(ReadAll(file), "ancien\r\n") << c.what;
@@ -83,6 +96,23 @@ TEST_F(RewriteTest, ANewFileThatCannotTakeItsNameLeavesNothing) {
   const ScopedFileCalls failing(moveRefused);
   EXPECT_EQ(platform.RewriteFile(file, "x"), kWin32AccessDenied);
   EXPECT_TRUE(Entries(scratch.Path()).empty());
+}
+
+TEST_F(RewriteTest, NoNewFileOrARenameRefusedForAccessRewritesTheFileInPlace) {
+  FileCalls noNewFile, moveRefused;
+  noNewFile.createFile = &NoNewFile;
+  moveRefused.moveFileEx = &RefusedMove;  // no DELETE right on the file
+  for (const FileCalls& calls : {noNewFile, moveRefused}) {
+    ASSERT_EQ(platform.RewriteFile(file, "ancien et long\r\n"), kOk);
+    ASSERT_TRUE(SetFileAttributesW(com::Widen(file).c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const ScopedFileCalls refusing(calls);
+    EXPECT_EQ(platform.RewriteFile(file, "\r\nneuf\r\n"), kOk);
+    EXPECT_EQ(ReadAll(file), "\r\nneuf\r\n");  // the same bytes, none of the old left
+    EXPECT_TRUE(GetFileAttributesW(com::Widen(file).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    // The temporary of a refused rename is gone; none is left for later runs.
+    EXPECT_EQ(Entries(scratch.Path()), std::vector<std::string>{"VERSION.txt"});
+    ASSERT_TRUE(SetFileAttributesW(com::Widen(file).c_str(), FILE_ATTRIBUTE_NORMAL));
+  }
 }
 
 TEST_F(RewriteTest, TheNewContentTakesTheNameInOneRenameThatReachesTheDisk) {

@@ -5,6 +5,7 @@ this machine behind each Windows path."""
 import os
 import shutil
 import stat
+import subprocess
 from pathlib import Path
 
 SHARE = "\\\\127.0.0.1\\UNIDATA"
@@ -17,6 +18,7 @@ class World:
         self.server = self.root / "server"
         self.drives = {}
         self._baseline = baseline
+        self._closed = []
 
     # --- Windows paths and the folders behind them ---------------------------
 
@@ -52,6 +54,8 @@ class World:
 
     def reset(self):
         """Leaves the prefix as the suite prepared it and makes a fresh share."""
+        while self._closed:
+            open_to_new_files(self._closed.pop())
         dosdevices = self.prefix / "dosdevices"
         for entry in dosdevices.iterdir():
             name = entry.name.lower()
@@ -80,6 +84,17 @@ class World:
         path.mkdir(parents=True, exist_ok=True)
         return path
 
+    def close_to_new_files(self, windows_path):
+        """The folder lets its files be changed, but no file be created,
+        renamed or deleted in it (as a share often is for operators). Its mode
+        bits say so; for root, who passes them, the folder is made immutable."""
+        path = self.host(windows_path)
+        path.chmod(0o555)
+        if os.geteuid() == 0:
+            subprocess.run(["chattr", "+i", str(path)], check=True)
+        self._closed.append(path)
+        return path
+
     def read(self, windows_path):
         """The file's bytes, or None when it is missing."""
         path = self.host(windows_path)
@@ -101,6 +116,13 @@ def snapshot(prefix):
         if folder.is_dir():
             found |= set(folder.iterdir())
     return found
+
+
+def open_to_new_files(path):
+    """Undoes World.close_to_new_files."""
+    if os.geteuid() == 0:
+        subprocess.run(["chattr", "-i", str(path)], check=False)
+    os.chmod(path, 0o755)
 
 
 def remove_tree(path):

@@ -1,6 +1,6 @@
 """What operators meet on a real server: a base whose package cannot be
 placed, a second run, the main window closed mid-run, a pasted path, an
-xcopy.exe beside the program, a base list saved as UTF-8."""
+xcopy.exe beside the program, base lists saved as UTF-8 or UTF-16."""
 
 import shutil
 
@@ -39,11 +39,35 @@ def base_directory_of_250_characters(s):
     s.check_journal(not_placed_then_upgraded("BASELONG", LONG))
 
 
-@scenario("a base directory of 242 characters: its copy names 259, the longest xcopy takes")
+# 237 characters: "\\INSTALLMAJ\\X.DAT" makes a copy of 254, the longest xcopy copies
+# (from 255 on it fails with "Insufficient memory").
+LIMIT = "D:\\" + "L" * 100 + "\\" + "M" * 100 + "\\" + "N" * 32
+
+
+@scenario("a base directory of 237 characters: its copy names 254, the longest xcopy copies")
 def base_directory_at_the_limit(s):
-    limit = "D:\\" + "L" * 100 + "\\" + "M" * 100 + "\\" + "N" * 37
-    assert len(limit) == 242 and len(limit + "\\INSTALLMAJ\\X.DAT") == 259
-    run_one_base(s, "BASELIMITE", limit, installmaj=False)
+    assert len(LIMIT) == 237 and len(LIMIT + "\\INSTALLMAJ\\X.DAT") == 254
+    run_one_base(s, "BASELIMITE", LIMIT, installmaj=False)
+
+
+@scenario("a copy name of 255 characters: nothing copied, not upgraded, the run goes on")
+def copy_name_of_255_characters(s):
+    over = LIMIT + "O"
+    s.install(APP, PACKAGE)
+    s.base("BASELONG", over, installmaj=False)
+    s.base("BASE2", r"D:\BASES\BASE2")
+    s.base_list("BASELONG\r\nBASE2\r\n")
+    s.start()
+    s.message_box(summary([("BASELONG", False), ("BASE2", True)]), CRITICAL)
+    s.ends()
+    s.expect("the long base's INSTALLMAJ folder", None, s.world.files_in(over + "\\INSTALLMAJ"))
+    s.check_package(r"D:\BASES\BASE2")
+    s.check_journal(not_placed_then_upgraded("BASELONG", over))
+
+
+@scenario("a directory ending with a backslash, copy name of 254: the doubled one counts once")
+def trailing_backslash_at_the_limit(s):
+    run_one_base(s, "BASELIMITE", LIMIT + "\\", installmaj=False)
 
 
 @scenario("a plain file named INSTALLMAJ in a base: left untouched, nothing copied, not upgraded")
@@ -144,3 +168,28 @@ def base_list_marked_as_utf8(s):
 def package_file_outside_the_ansi_code_page(s):
     # Command lines go to the system in UTF-16: no "?" in place of a letter.
     run_one_base(s, package={"ΩMÉGA-Ж.DAT": "paquet\r\n", "X.DAT": "données\r\n"})
+
+
+@scenario("a base list saved as UTF-8 without a byte-order mark (Notepad's default)")
+def base_list_utf8_without_mark(s):
+    s.install(APP, PACKAGE)
+    s.base("BASE1", r"D:\BASES\BASE1")
+    s.base("ÉTÉ", r"D:\BASES\ETE")
+    s.base_list("BASE1\r\nÉTÉ\r\n".encode("utf-8"))
+    s.start()
+    s.message_box(summary([("BASE1", True), ("ÉTÉ", True)]), INFORMATION)
+    s.ends()
+    s.check_package(r"D:\BASES\ETE")
+
+
+@scenario("a base list saved as UTF-16 (PowerShell's >)")
+def base_list_utf16(s):
+    s.install(APP, PACKAGE)
+    s.base("BASE1", r"D:\BASES\BASE1")
+    s.base("ÉTÉ", r"D:\BASES\ETE")
+    s.base_list(b"\xff\xfe" + "BASE1\r\nÉTÉ\r\n".encode("utf-16-le"))
+    s.start()
+    s.message_box(summary([("BASE1", True), ("ÉTÉ", True)]), INFORMATION)
+    s.ends()
+    s.check_package(r"D:\BASES\BASE1")
+    s.check_package(r"D:\BASES\ETE")

@@ -4,7 +4,7 @@ second base refused (ExitOpenRefused)."""
 from harness.scenario import CRITICAL, INFORMATION, scenario
 
 from .common import (APP, NO_DIRECTORY, PACKAGE, check, open_refused, lancemajcd, login, open_base, prompt,
-                     summary, upgrade)
+                     qui, summary, upgrade)
 
 EMPTY_QUI = 'base %s: Execute(command=["P", "QUI"], argument="") -> 0 answer=[]'
 
@@ -80,3 +80,32 @@ def second_base_refused(s):
     s.check_version(None)
     s.check_journal(login(1) + upgrade(1, "BASE1", r"D:\BASES\BASE1") +
                     [open_base(2, "BASE DEUX", "0x80040006"), "client 2: Disconnect() -> 0"])
+
+
+@scenario("stray quotes in typed paths: dropped at the ends; a quote inside skips that base alone")
+def stray_quote_in_typed_path(s):
+    s.install(APP, PACKAGE)
+    for n in (1, 2, 3):
+        s.base("BASE%d" % n, r"D:\BASES\BASE%d" % n)
+    for n in (2, 3):
+        s.standin.fault("QUI", base="BASE%d" % n, answer="empty", times=2)
+    s.base_list("BASE1\r\nBASE2\r\nBASE3\r\n")
+    s.start()
+    # The opening quote alone, pasted; then a quote in the middle.
+    s.input_box(prompt("BASE2"), answer='"d:\\bases\\base2')
+    s.input_box(prompt("BASE3"), answer='d:\\bases\\ba"se3"')
+    s.message_box(summary([("BASE1", True), ("BASE2", True), ("BASE3", False)]), CRITICAL)
+    s.ends()
+    s.check_package(r"D:\BASES\BASE1")
+    s.check_package(r"D:\BASES\BASE2")
+    s.check_package(r"D:\BASES\BASE3", expected={})
+    s.check_version(b"\r\n")
+    # BASE3: nothing copied, the server not asked to upgrade it.
+    base1, base2 = r"D:\BASES\BASE1", r"D:\BASES\BASE2"
+    s.check_journal([qui("BASE1", base1), lancemajcd("BASE1", APP, base1)] +
+                    check("BASE1", APP, base1)[1:] +
+                    [EMPTY_QUI % "BASE2", EMPTY_QUI % "BASE2", lancemajcd("BASE2", APP, base2)] +
+                    check("BASE2", APP, base2)[1:] +
+                    [EMPTY_QUI % "BASE3", EMPTY_QUI % "BASE3"], calls=["Execute", "Read"])
+    s.check_log(['Directory: unusable, typed D:\\BASES\\BA"SE3; the base is skipped',
+                 "Outcome: not upgraded"])
