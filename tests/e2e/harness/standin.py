@@ -25,6 +25,8 @@ class StandIn:
         self.registered = True
         # Another DBA.dll to install in its place (one of the other bitness).
         self.dll = None
+        # Environment variables for its registration, besides the suite's.
+        self.env = {}
 
     def user(self, name, password):
         self.users.append((name, password))
@@ -80,7 +82,8 @@ class StandIn:
         # an unregistered stand-in must be unregistered explicitly.
         flags = ["/s"] if self.registered else ["/u", "/s"]
         done = subprocess.run(["wine", "regsvr32"] + flags + [FOLDER + r"\DBA.dll"],
-                              env=self.suite.wine_env, stdin=subprocess.DEVNULL,
+                              env=dict(self.suite.wine_env, **self.env),
+                              stdin=subprocess.DEVNULL,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
         if done.returncode != 0:
             raise RuntimeError("regsvr32 %s %s\\DBA.dll failed with %d"
