@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Rapport.h"
+#include "app/SessionEnd.h"
 #include "app/VersionFile.h"
 #include "connection/Connexion.h"
 #include "connection/Frm_Connexion.h"
@@ -76,6 +77,7 @@ void StartLog(RunState& state, Platform& platform) {
 void CloseRun(RunState& state, Platform& platform) {
   platform.TaskbarProgress(TaskbarState::None, 0, 0);
   Desinitialisation(state);
+  platform.ReleaseSessionEnd();
   // The program ends either way.
   Unheeded(platform.UnloadMainWindow());
 }
@@ -286,6 +288,7 @@ void Form_Load(RunState& state, Platform& platform, DbaFactory& dba) {
   // closes when the run unloads it.
   // A window that cannot refuse closes as before; the run goes on either way.
   Unheeded(platform.RefuseClose(true));
+  KeepSessionForTheRun(state, platform);
   TraitementMAJ(state, platform, dba);
   state.Log.Line("End: ", Duration(state.Log, start));
   state.Log.Close();

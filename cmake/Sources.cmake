@@ -34,6 +34,7 @@ target_link_libraries(maj_connection PUBLIC maj_state)
 add_library(maj_core STATIC
   app/Frm_MAJ.cpp
   app/Rapport.cpp
+  app/SessionEnd.cpp
   app/SingleRun.cpp
   app/VersionFile.cpp
 )

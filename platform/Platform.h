@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -91,6 +92,13 @@ class Platform {
   // While refused, a request to close the main window (its title bar, Alt+F4,
   // a close message) does nothing; UnloadMainWindow still closes it.
   [[nodiscard]] virtual ErrorNumber RefuseClose(bool refuse) = 0;
+  // From now on, a request to end the operator's session (log-off, restart,
+  // shutdown) is answered by asking the system to wait, with `reason` shown
+  // to whoever ends it, and `onRequest` is called. ReleaseSessionEnd, or the
+  // main window's unloading, lets the session end as usual again.
+  [[nodiscard]] virtual ErrorNumber HoldSessionEnd(const std::string& reason,
+                                                   std::function<void()> onRequest) = 0;
+  virtual void ReleaseSessionEnd() = 0;
 
   // Modal boxes. The answer of a message box is never used.
   [[nodiscard]] virtual ErrorNumber MsgBox(const std::string& text, BoxIcon icon,
@@ -132,9 +140,11 @@ class Platform {
   [[nodiscard]] virtual ErrorNumber RewriteFile(const std::string& path,
                                                 const std::string& bytes) = 0;
   // The run log's own operations. None of them shows anything or changes the
-  // system's last error. OpenLines creates the file when it is missing; a
-  // folder of that name, a locked file or a read-only place are refused.
-  [[nodiscard]] virtual ErrorNumber OpenLines(const std::string& path,
+  // system's last error. OpenLines creates the file when it is missing, with
+  // `header` as its first bytes: only the one that creates it writes them,
+  // before any other writer can append; a folder of that name, a locked file
+  // or a read-only place are refused.
+  [[nodiscard]] virtual ErrorNumber OpenLines(const std::string& path, const std::string& header,
                                               std::unique_ptr<LineSink>& sink) = 0;
   // Renames `from` to `to`, replacing `to` when it exists.
   [[nodiscard]] virtual ErrorNumber RenameOver(const std::string& from, const std::string& to) = 0;
@@ -168,7 +178,9 @@ class Platform {
   // The upper case of a text by the system's rules for the user's locale.
   virtual std::string ToUpper(const std::string& utf8) = 0;
   // Claims the one upgrade run this machine may hold at a time, for as long as
-  // the program lives. `alone` is false when another run holds it.
+  // the program lives. `alone` is false when another run holds it; a refused
+  // claim then holds nothing, so that a later start is refused only while a
+  // run goes on. A run that ended without letting go (killed) holds nothing.
   [[nodiscard]] virtual ErrorNumber ClaimSingleRun(bool& alone) = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "contract/Dba.h"
 #include "platform/Text.h"
 
 namespace maj {
@@ -32,12 +33,32 @@ std::string OneLine(const std::string& text) {
   return line;
 }
 
+// An interface's own numbers (facility 4, FACILITY_ITF) mean what that
+// interface says: the system's texts for them belong to unrelated OLE calls
+// and would mislead support. The component's meanings, in the log's words.
+std::string ComponentText(ErrorNumber number) {
+  switch (number) {
+    case kDbaOpenRefused:
+      return "Login or open refused.";
+    case kDbaLoginNeeded:
+      return "Not connected: login needed.";
+    case kDbaKeyNotFound:
+      return "Record not found.";
+    default:
+      return {};
+  }
+}
+
+bool IsInterfaceNumber(ErrorNumber number) {
+  return (number >> 16) == 0x8004u;  // a failure of facility 4
+}
+
 }  // namespace
 
 RunLog::Place RunLog::OpenIn(Platform& platform, const std::string& folder) {
   const std::string path = folder + "\\" + kLogName;
   std::unique_ptr<LineSink> sink;
-  if (const ErrorNumber err = platform.OpenLines(path, sink)) {
+  if (const ErrorNumber err = platform.OpenLines(path, kByteOrderMark, sink)) {
     // The file is there and in use elsewhere: the run goes without a log
     // rather than leave one in a place support does not look.
     return err == kWin32SharingViolation || err == kWin32LockViolation ? Place::None : Place::Next;
@@ -49,9 +70,10 @@ RunLog::Place RunLog::OpenIn(Platform& platform, const std::string& folder) {
     // An old log that cannot be set aside is written on: it grows past the
     // limit rather than lose the run.
     Unheeded(platform.RenameOver(path, path + ".1"));
-    if (platform.OpenLines(path, sink) != kOk || sink->Length(length) != kOk) return Place::None;
+    if (platform.OpenLines(path, kByteOrderMark, sink) != kOk || sink->Length(length) != kOk) {
+      return Place::None;
+    }
   }
-  if (length == 0 && sink->Append(kByteOrderMark) != kOk) return Place::Next;
   sink_ = std::move(sink);
   return Place::Taken;
 }
@@ -77,7 +99,8 @@ void RunLog::Write(const std::string& text) {
 std::string RunLog::Number(ErrorNumber number) const {
   const std::string text = HexNumber(number);
   if (number == kOk || !platform_) return text;
-  std::string meaning = platform_->ErrorText(number);
+  std::string meaning =
+      IsInterfaceNumber(number) ? ComponentText(number) : platform_->ErrorText(number);
   while (!meaning.empty() &&
          (meaning.back() == '\r' || meaning.back() == '\n' || meaning.back() == ' ')) {
     meaning.pop_back();

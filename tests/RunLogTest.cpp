@@ -175,7 +175,7 @@ TEST(RunLogTest, TheFailingBaseOfThreeNamesItsStepAndNumber) {
   const Lines log = world.Log();
   const Lines b = Block(log, "B");
   EXPECT_TRUE(Has(b, "Upgrade command: 0x80004005, N ms")) << ::testing::PrintToString(b);
-  EXPECT_TRUE(Has(b, "Check of version 712: 0x8004000B"));
+  EXPECT_TRUE(Has(b, "Check of version 712: 0x8004000B Record not found."));
   EXPECT_TRUE(Has(b, "Outcome: not upgraded"));
   for (const char* good : {"A", "C"}) {
     EXPECT_TRUE(Has(Block(log, good), "Upgrade command: 0x00000000, N ms"));
@@ -228,10 +228,11 @@ INSTANTIATE_TEST_SUITE_P(
                     {Copy("A", "A.DAT",
                           "not started, 0x80070002 The system cannot find the file specified."),
                      "Copy step: 0x80070002 The system cannot find the file specified."}},
-        StepFailure{"CheckFails",
-                    "[fault]\ncall = Read\nbase = B\nerror = 0x8004000B\n",
-                    nullptr,
-                    {"Check of version 712: 0x8004000B", "Outcome: not upgraded"}},
+        StepFailure{
+            "CheckFails",
+            "[fault]\ncall = Read\nbase = B\nerror = 0x8004000B\n",
+            nullptr,
+            {"Check of version 712: 0x8004000B Record not found.", "Outcome: not upgraded"}},
         StepFailure{"NoDirectory",
                     "[fault]\ncall = QUI\nbase = B\nanswer = empty\n",
                     [](World& w) { w.platform.inputAnswers = {""}; },
@@ -260,9 +261,34 @@ TEST(RunLogTest, TheSecondBaseRefusedIsLoggedWithItsNumberAndBox) {
               {"A", "C"});
   world.Run();
   const Lines log = world.Log();
-  EXPECT_TRUE(Has(log, "Open C as ADM: 0x80040006")) << ::testing::PrintToString(log);
+  EXPECT_TRUE(Has(log, "Open C as ADM: 0x80040006 Login or open refused."))
+      << ::testing::PrintToString(log);
   ASSERT_EQ(world.Boxes().size(), 1u);
   EXPECT_TRUE(Has(log, "Box: " + OneLine(world.Boxes()[0])));
+}
+
+// The component's numbers share their values with OLE's: the system's texts
+// for them would send support the wrong way.
+TEST(RunLogTest, TheComponentsNumbersGetTheirOwnMeaningsNeverTheSystemsOleTexts) {
+  test::TestPlatform platform;
+  RunLog log;
+  log.Open(platform, {});
+  EXPECT_EQ(log.Number(kDbaOpenRefused), "0x80040006 Login or open refused.");
+  EXPECT_EQ(log.Number(kDbaLoginNeeded), "0x80040019 Not connected: login needed.");
+  EXPECT_EQ(log.Number(kDbaKeyNotFound), "0x8004000B Record not found.");
+  EXPECT_EQ(log.Number(0x80040154), "0x80040154");
+  EXPECT_EQ(log.Number(kWin32AccessDenied), "0x80070005 Access is denied.");
+}
+
+// A log-off in the middle of the copy: the system is asked to wait and the
+// log says so; once the run is over the session may end again.
+TEST(RunLogTest, ASessionEndAskedDuringTheRunIsHeldAndLoggedThenLetGo) {
+  World world(Settings({"A"}), {"A"});
+  world.platform.sessionEndAt = "MsgBox";  // the summary, the run not yet over
+  world.Run();
+  EXPECT_EQ(world.platform.sessionEndAnswers, Lines{"wait"});
+  EXPECT_TRUE(Has(world.Log(), "Session end asked: Windows asked to wait"));
+  EXPECT_TRUE(world.platform.SessionEndRequest()) << "nothing held once the run is over";
 }
 
 class RunLogLoginTest : public ::testing::TestWithParam<ErrorNumber> {};
@@ -280,7 +306,9 @@ TEST_P(RunLogLoginTest, ShowsTheDialogAndUserButNeverThePassword) {
   world.Run();
   const Lines log = world.Log();
   char open[64];
-  std::snprintf(open, sizeof open, "Open A as ADM: 0x%08X", GetParam());
+  std::snprintf(
+      open, sizeof open, "Open A as ADM: 0x%08X %s", GetParam(),
+      GetParam() == kDbaOpenRefused ? "Login or open refused." : "Not connected: login needed.");
   EXPECT_TRUE(Has(log, open)) << ::testing::PrintToString(log);
   EXPECT_EQ(std::count(log.begin(), log.end(), "Login dialog shown"), 2);
   EXPECT_EQ(std::count(log.begin(), log.end(), "Login dialog confirmed, user SUPPORT"), 2);

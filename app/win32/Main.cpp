@@ -15,7 +15,7 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   // Before anything else is loaded.
-  maj::win32::RestrictDllSearchToSystemFolder();
+  maj::win32::RemoveCurrentFolderFromDllSearch();
   // COM on the window thread, before any object exists.
   const HRESULT com = CoInitialize(nullptr);
 
@@ -24,6 +24,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   controls.dwICC = ICC_STANDARD_CLASSES;
   InitCommonControlsEx(&controls);
 
+  int exitCode = 0;
   {
     maj::win32::Win32Platform platform;
     // A second run on the same machine says so and ends: no window, no
@@ -40,7 +41,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
       maj::RunState state;
       maj::Form_Load(state, platform, factory);
     }  // the run's objects (the client, the file-system object) are released here
+    // A quit asked for during the run was held until it ended: its code is
+    // the program's.
+    exitCode = platform.QuitCode().value_or(0);
   }
   if (SUCCEEDED(com)) CoUninitialize();
-  return 0;
+  return exitCode;
 }

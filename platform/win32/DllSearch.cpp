@@ -3,22 +3,11 @@
 #include <windows.h>
 
 namespace maj::win32 {
-namespace {
 
-// Older headers lack the flag.
-constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-
-}  // namespace
-
-void RestrictDllSearchToSystemFolder() {
-  // Looked up at run time: a system without it (an unpatched Windows 7) keeps
-  // its default order.
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (!kernel) return;
-  const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  if (set) set(kSearchSystem32);
+void RemoveCurrentFolderFromDllSearch() {
+  // Not SetDefaultDllDirectories: limited to the system folder, it keeps a
+  // component from loading whose own DLLs lie in a folder on PATH.
+  SetDllDirectoryW(L"");
 }
 
 }  // namespace maj::win32

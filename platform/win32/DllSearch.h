@@ -3,10 +3,11 @@
 
 namespace maj::win32 {
 
-// Restricts the search for DLLs loaded by name to the system folder, as
-// Windows recommends for programs run by administrators: a DLL put in the
-// program's folder or the current one is never loaded instead. DLLs named by
-// their full path (COM servers among them) still load. Call it first thing.
-void RestrictDllSearchToSystemFolder();
+// Takes the current folder out of the search for DLLs loaded by name, so that
+// a DLL left there is never loaded instead. The rest of the standard order
+// stays: the program's folder, the system folders and the folders on PATH,
+// where a site's database component often finds the DLLs of its database
+// client. Call it first thing.
+void RemoveCurrentFolderFromDllSearch();
 
 }  // namespace maj::win32

@@ -39,6 +39,17 @@ ErrorNumber RegisterClassOnce(HINSTANCE instance, WNDPROC proc) {
   return kOk;
 }
 
+// Looked up at run time: older headers and systems lack them.
+using ShutdownBlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
+using ShutdownBlockReasonDestroyFn = BOOL(WINAPI*)(HWND);
+
+template <class Fn>
+Fn User32Function(const char* name) {
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
+                : nullptr;
+}
+
 }  // namespace
 
 ErrorNumber MainWindow::Create() {
@@ -77,6 +88,38 @@ void MainWindow::RefuseClose(bool refuse) {
                  MF_BYCOMMAND | (refuse ? MF_GRAYED : MF_ENABLED));
 }
 
+void MainWindow::HoldSessionEnd(std::wstring reason, std::function<void()> onRequest) {
+  sessionEndReason_ = std::move(reason);
+  onSessionEnd_ = std::move(onRequest);
+}
+
+void MainWindow::ReleaseSessionEnd() {
+  if (reasonShown_ && window_) {
+    if (const auto destroy =
+            User32Function<ShutdownBlockReasonDestroyFn>("ShutdownBlockReasonDestroy")) {
+      destroy(window_.Get());
+    }
+  }
+  reasonShown_ = false;
+  sessionEndReason_.clear();
+  onSessionEnd_ = nullptr;
+}
+
+LRESULT MainWindow::QueryEndSession() {
+  if (sessionEndReason_.empty()) return TRUE;
+  // The reason is what the system shows in its list of programs that keep
+  // the session open.
+  if (!reasonShown_) {
+    if (const auto create =
+            User32Function<ShutdownBlockReasonCreateFn>("ShutdownBlockReasonCreate")) {
+      reasonShown_ = create(window_.Get(), sessionEndReason_.c_str()) != FALSE;
+    }
+  }
+  // A copy of the callback: it may release the hold.
+  if (const auto onRequest = onSessionEnd_) onRequest();
+  return FALSE;
+}
+
 void MainWindow::Layout(UINT dpi) {
   FontOwner font = CreateFaceFont(kFormFaces, kLabelPointSize, dpi);
   PlaceChild(label_, kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight, dpi);
@@ -113,10 +156,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (refuseClose_) return 0;
       break;
+    case WM_QUERYENDSESSION:
+      return QueryEndSession();
     case WM_NCDESTROY:
       // Destroyed by a close request or by Destroy: nothing left to destroy.
       window_.Release();
       label_ = nullptr;
+      reasonShown_ = false;  // the system forgets a window's reason with it
       break;
     default:
       break;

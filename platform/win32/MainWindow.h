@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
 #include "platform/Errors.h"
 #include "support/win32/Handles.h"
 
@@ -27,11 +30,16 @@ class MainWindow {
   // Displays it and paints it at once.
   void Show(int showCommand);
   void Destroy() {
+    ReleaseSessionEnd();
     window_.Reset();
     label_ = nullptr;
   }
   // Close requests refused or not; the system menu's Close item follows.
   void RefuseClose(bool refuse);
+  // While held, a request to end the session is answered "wait", with the
+  // reason shown to whoever ends it, and `onRequest` is called.
+  void HoldSessionEnd(std::wstring reason, std::function<void()> onRequest);
+  void ReleaseSessionEnd();
   // Null before Create and once the window is gone.
   HWND Handle() const { return window_.Get(); }
 
@@ -39,11 +47,15 @@ class MainWindow {
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Layout(UINT dpi);
+  LRESULT QueryEndSession();
 
   WindowOwner window_;
   HWND label_ = nullptr;  // a child: destroyed with the window
   FontOwner font_;
   bool refuseClose_ = false;
+  std::wstring sessionEndReason_;  // empty: the session may end
+  std::function<void()> onSessionEnd_;
+  bool reasonShown_ = false;
 };
 
 }  // namespace maj::win32

@@ -54,13 +54,58 @@ class Win32LineSink final : public LineSink {
 
 }  // namespace
 
-ErrorNumber Win32Platform::OpenLines(const std::string& path, std::unique_ptr<LineSink>& sink) {
+namespace {
+
+// Another run may hold the log to itself for the moment it writes the header
+// of a log it has just created: wait that moment out, as long as a run could
+// need it, before calling the log locked.
+constexpr int kOpenAttempts = 50;
+constexpr DWORD kOpenPauseMs = 2;
+
+UniqueHandle OpenShared(const std::wstring& path) {
+  for (int attempt = 1;; ++attempt) {
+    // Others may read it and append to it too; nobody may delete or rename
+    // it while it is open.
+    UniqueHandle file = FromCreateFile(CreateFileW(
+        path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file || GetLastError() != ERROR_SHARING_VIOLATION || attempt == kOpenAttempts) {
+      return file;
+    }
+    Sleep(kOpenPauseMs);
+  }
+}
+
+// Creates the file with `header` in it, unshared until the header is there,
+// so that no other run appends first or writes the header a second time.
+// Fails with ERROR_FILE_EXISTS when the file is there already.
+ErrorNumber CreateWithHeader(const std::wstring& path, const std::string& header) {
+  const UniqueHandle file =
+      FromCreateFile(CreateFileW(path.c_str(), FILE_APPEND_DATA | DELETE, FILE_SHARE_READ, nullptr,
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return LastError();
+  DWORD written = 0;
+  const BOOL wrote =
+      WriteFile(file.Get(), header.data(), static_cast<DWORD>(header.size()), &written, nullptr);
+  if (wrote && written == header.size()) return kOk;
+  const ErrorNumber failed = wrote ? FromWin32(ERROR_HANDLE_DISK_FULL) : LastError();
+  // A file without its header is not left for the next run to write on.
+  FILE_DISPOSITION_INFO remove{TRUE};
+  SetFileInformationByHandle(file.Get(), FileDispositionInfo, &remove, sizeof remove);
+  return failed;
+}
+
+}  // namespace
+
+ErrorNumber Win32Platform::OpenLines(const std::string& path, const std::string& header,
+                                     std::unique_ptr<LineSink>& sink) {
   KeepLastError keep;
-  // Others may read it and append to it too; nobody may delete or rename it
-  // while it is open.
-  UniqueHandle file = FromCreateFile(CreateFileW(
-      com::Widen(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::wstring name = com::Widen(path);
+  if (!header.empty()) {
+    const ErrorNumber created = CreateWithHeader(name, header);
+    if (created != kOk && created != FromWin32(ERROR_FILE_EXISTS)) return created;
+  }
+  UniqueHandle file = OpenShared(name);
   if (!file) return LastError();
   sink = std::make_unique<Win32LineSink>(std::move(file));
   return kOk;

@@ -1,4 +1,4 @@
-// One upgrade run per machine: a named mutex that lives as long as the platform.
+// One upgrade run per machine: a named mutex, owned while a run goes on.
 #include "platform/win32/Win32Platform.h"
 #include "support/win32/Win32Errors.h"
 
@@ -13,20 +13,32 @@ constexpr const wchar_t* kLocalName = L"Local\\MERIDOXAN.MiseANiveau";
 ErrorNumber Win32Platform::ClaimSingleRun(bool& alone) {
   UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kGlobalName));
   if (!mutex && GetLastError() == ERROR_ACCESS_DENIED) {
-    // Refused: either this account may not create global objects, or another
-    // account's run holds the name. Only the first falls back on the session's
-    // own namespace.
-    const UniqueHandle held(OpenMutexW(SYNCHRONIZE, FALSE, kGlobalName));
-    if (held || GetLastError() == ERROR_ACCESS_DENIED) {
+    // Refused: either another account's run holds the name, or this account
+    // may not create global objects. Only the second falls back on the
+    // session's own namespace.
+    mutex.Reset(OpenMutexW(SYNCHRONIZE, FALSE, kGlobalName));
+    if (!mutex && GetLastError() == ERROR_ACCESS_DENIED) {
       alone = false;
       return kOk;
     }
-    mutex.Reset(CreateMutexW(nullptr, FALSE, kLocalName));
+    if (!mutex) mutex.Reset(CreateMutexW(nullptr, FALSE, kLocalName));
   }
   if (!mutex) return LastError();
-  alone = GetLastError() != ERROR_ALREADY_EXISTS;
-  singleRun_ = std::move(mutex);
-  return kOk;
+  // Owned, not merely opened: a run that was killed leaves it abandoned,
+  // which counts as free. A refused claim closes its handle here, before
+  // its box, so that the name stands only for a run that goes on.
+  switch (WaitForSingleObject(mutex.Get(), 0)) {
+    case WAIT_OBJECT_0:
+    case WAIT_ABANDONED:
+      alone = true;
+      singleRun_.Reset(mutex.Release());
+      return kOk;
+    case WAIT_TIMEOUT:
+      alone = false;
+      return kOk;
+    default:
+      return LastError();
+  }
 }
 
 }  // namespace maj::win32

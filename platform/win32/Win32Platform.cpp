@@ -1,6 +1,7 @@
 // The main window's operations and the message pump.
 #include "platform/win32/Win32Platform.h"
 
+#include "support/win32/ComOwners.h"
 #include "support/win32/Win32Errors.h"
 
 namespace maj::win32 {
@@ -21,6 +22,16 @@ ErrorNumber Win32Platform::RefuseClose(bool refuse) {
   return kOk;
 }
 
+ErrorNumber Win32Platform::HoldSessionEnd(const std::string& reason,
+                                          std::function<void()> onRequest) {
+  main_.HoldSessionEnd(com::Widen(reason), std::move(onRequest));
+  return kOk;
+}
+
+void Win32Platform::ReleaseSessionEnd() {
+  main_.ReleaseSessionEnd();
+}
+
 ErrorNumber Win32Platform::UnloadMainWindow() {
   main_.Destroy();
   return kOk;
@@ -30,9 +41,11 @@ void Win32Platform::DoEvents() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
-      // Left for the loop that ends on it.
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
+      // No loop of the program ends on it, and one left in the queue would
+      // wake every later wait at once and close every later box: it is
+      // remembered, and the run ends as it would have.
+      quitCode_ = static_cast<int>(message.wParam);
+      continue;
     }
     TranslateMessage(&message);
     DispatchMessageW(&message);

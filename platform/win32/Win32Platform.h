@@ -18,6 +18,8 @@
 // shobjidl.h needs the types windows.h declares.
 #include <shobjidl.h>
 
+#include <optional>
+
 #include "platform/Platform.h"
 #include "platform/win32/BusyPointer.h"
 #include "platform/win32/MainWindow.h"
@@ -35,6 +37,8 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber CreateMainWindow() { return main_.Create(); }
   void ShowMainWindow(int showCommand) { main_.Show(showCommand); }
   HWND MainWindowHandle() const { return main_.Handle(); }
+  // The exit code of a quit request DoEvents took off the queue, if any.
+  std::optional<int> QuitCode() const { return quitCode_; }
 
   // The main window and the pointer.
   [[nodiscard]] ErrorNumber SetBusyPointer(bool busy) override;
@@ -42,6 +46,11 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber UnloadMainWindow() override;
   void DoEvents() override;
   [[nodiscard]] ErrorNumber RefuseClose(bool refuse) override;
+  // Answered by the main window (WM_QUERYENDSESSION), with
+  // ShutdownBlockReasonCreate where the system has it.
+  [[nodiscard]] ErrorNumber HoldSessionEnd(const std::string& reason,
+                                           std::function<void()> onRequest) override;
+  void ReleaseSessionEnd() override;
 
   // Modal boxes (Boxes.cpp).
   [[nodiscard]] ErrorNumber MsgBox(const std::string& text, BoxIcon icon,
@@ -76,11 +85,12 @@ class Win32Platform final : public Platform {
   // LCMapStringEx with the user's locale.
   std::string ToUpper(const std::string& utf8) override;
   // SingleRun.cpp: a named mutex of the global namespace (of this session's
-  // when the global one is refused), held until the platform goes.
+  // when the global one is refused), owned until the platform goes; a
+  // refused claim keeps nothing.
   [[nodiscard]] ErrorNumber ClaimSingleRun(bool& alone) override;
 
   // What the run log needs (RunLogCalls.cpp).
-  [[nodiscard]] ErrorNumber OpenLines(const std::string& path,
+  [[nodiscard]] ErrorNumber OpenLines(const std::string& path, const std::string& header,
                                       std::unique_ptr<LineSink>& sink) override;
   [[nodiscard]] ErrorNumber RenameOver(const std::string& from, const std::string& to) override;
   [[nodiscard]] ErrorNumber ProgramFile(std::string& path) override;
@@ -100,7 +110,8 @@ class Win32Platform final : public Platform {
   BusyPointer busy_;
   com::ComPtr<ITaskbarList3> taskbar_;
   bool taskbarTried_ = false;
-  UniqueHandle singleRun_;
+  OwnedMutex singleRun_;
+  std::optional<int> quitCode_;
 };
 
 }  // namespace maj::win32

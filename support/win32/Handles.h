@@ -36,6 +36,13 @@ class Owner {
 struct HandleCloser {
   static void Close(HANDLE h) { ::CloseHandle(h); }
 };
+// A mutex this thread owns: let go, then closed.
+struct OwnedMutexCloser {
+  static void Close(HANDLE h) {
+    ::ReleaseMutex(h);
+    ::CloseHandle(h);
+  }
+};
 struct WindowCloser {
   static void Close(HWND h) { ::DestroyWindow(h); }
 };
@@ -48,6 +55,7 @@ struct HookCloser {
 
 // A kernel handle; INVALID_HANDLE_VALUE is never stored (see FromCreateFile).
 using UniqueHandle = Owner<HANDLE, HandleCloser>;
+using OwnedMutex = Owner<HANDLE, OwnedMutexCloser>;
 using WindowOwner = Owner<HWND, WindowCloser>;
 using FontOwner = Owner<HFONT, FontCloser>;
 using HookOwner = Owner<HHOOK, HookCloser>;

@@ -267,6 +267,7 @@ ErrorNumber TestPlatform::Call(const std::string& name, const std::string& argum
   const std::string call = argument.empty() ? name : name + "(" + argument + ")";
   calls.push_back(call);
   if (name == closeRequestAt) CloseRequest();
+  if (name == sessionEndAt) sessionEndAnswers.push_back(SessionEndRequest() ? "end" : "wait");
   return Injected(name, argument);
 }
 
@@ -306,6 +307,26 @@ ErrorNumber TestPlatform::EnableMainWindow(bool on) {
   if (const ErrorNumber err = Call("EnableMainWindow", on ? "true" : "false")) return err;
   enabled = on;
   return kOk;
+}
+
+ErrorNumber TestPlatform::HoldSessionEnd(const std::string& reason,
+                                         std::function<void()> onRequest) {
+  // Not recorded in `calls`: the journals of earlier runs stay as they were.
+  if (const ErrorNumber err = Injected("HoldSessionEnd")) return err;
+  sessionEndReason = reason;
+  onSessionEnd = std::move(onRequest);
+  return kOk;
+}
+
+void TestPlatform::ReleaseSessionEnd() {
+  sessionEndReason.clear();
+  onSessionEnd = nullptr;
+}
+
+bool TestPlatform::SessionEndRequest() {
+  if (!onSessionEnd) return true;
+  onSessionEnd();
+  return false;
 }
 
 ErrorNumber TestPlatform::RefuseClose(bool refuse) {
@@ -528,10 +549,21 @@ std::string TestPlatform::FromAnsi(const std::string& ansi) {
   return Cp1252ToUtf8(ansi);
 }
 
-ErrorNumber TestPlatform::OpenLines(const std::string& path, std::unique_ptr<LineSink>& sink) {
+ErrorNumber TestPlatform::OpenLines(const std::string& path, const std::string& header,
+                                    std::unique_ptr<LineSink>& sink) {
   if (const ErrorNumber err = Injected("OpenLines", path)) return err;
+  std::error_code ec;
+  const bool created = !fs::exists(Map(path), ec);
   if (const ErrorNumber err = Append(path)) return err;
-  sink = std::make_unique<TestLineSink>(*this, Map(path));
+  auto opened = std::make_unique<TestLineSink>(*this, Map(path));
+  if (created && !header.empty()) {
+    if (const ErrorNumber err = opened->Append(header)) {
+      opened.reset();
+      fs::remove(Map(path), ec);
+      return err;
+    }
+  }
+  sink = std::move(opened);
   return kOk;
 }
 
@@ -575,6 +607,13 @@ std::string TestPlatform::ErrorText(ErrorNumber number) {
       return "Access is denied.\r\n";
     case FromWin32(112):
       return "There is not enough space on the disk.\r\n";
+    // OLE's own numbers, which the component's share.
+    case 0x80040006:
+      return "There is no cache to operate on.\r\n";
+    case 0x8004000B:
+      return "Object is static; operation not allowed.\r\n";
+    case 0x80040154:
+      return "Class not registered\r\n";
     default:
       return {};
   }

@@ -114,6 +114,7 @@ class TestPlatform : public Platform {
   std::vector<std::string> taskbar;   // "Normal 1/3", "Error 2/3", "None 0/0"
   std::vector<std::string> programs;  // the system programs started, in order
   bool closeRefused = false;
+  std::function<void()> onSessionEnd;
   bool closedByOperator = false;  // the main window went away on a close request
 
   // Platform.
@@ -122,6 +123,16 @@ class TestPlatform : public Platform {
   ErrorNumber UnloadMainWindow() override;
   void DoEvents() override;
   ErrorNumber RefuseClose(bool refuse) override;
+  // Held: the reason, and what a session end request calls (SessionEndRequest).
+  ErrorNumber HoldSessionEnd(const std::string& reason, std::function<void()> onRequest) override;
+  void ReleaseSessionEnd() override;
+  // A log-off asked for now: true when the platform let it go on.
+  bool SessionEndRequest();
+  std::string sessionEndReason;
+  // The call at which the operator logs off (one request each time), and
+  // the answers given: "wait" or "end".
+  std::string sessionEndAt;
+  std::vector<std::string> sessionEndAnswers;
   ErrorNumber MsgBox(const std::string& text, BoxIcon icon, const std::string& title) override;
   ErrorNumber InputBox(const std::string& prompt, std::string& answer) override;
   ErrorNumber ShowModal(DialogModel& dialog) override;
@@ -145,7 +156,8 @@ class TestPlatform : public Platform {
   // The run log's operations are not recorded in `calls`, so that a run's
   // journal is the same with a log and without; they fail as scripted all
   // the same ("OpenLines(path)", "AppendLine", "RenameOver", "ExitCode").
-  ErrorNumber OpenLines(const std::string& path, std::unique_ptr<LineSink>& sink) override;
+  ErrorNumber OpenLines(const std::string& path, const std::string& header,
+                        std::unique_ptr<LineSink>& sink) override;
   ErrorNumber RenameOver(const std::string& from, const std::string& to) override;
   ErrorNumber ProgramFile(std::string& path) override;
   bool ComputerName(std::string& name) override;

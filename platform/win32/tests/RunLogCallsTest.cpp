@@ -3,12 +3,16 @@
 // the exit code of a copy, and the last error left as it was.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <windows.h>
 
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/tests/Scratch.h"
+#include "state/RunLog.h"
 #include "support/win32/ComOwners.h"
 #include "support/win32/Handles.h"
 
@@ -40,8 +44,8 @@ TEST(RunLogCalls, TwoWritersAppendWholeLinesAtTheEnd) {
   const Scratch scratch(Temp());
   const std::string path = scratch.Path("MiseANiveau.log");
   std::unique_ptr<LineSink> first, second;
-  ASSERT_EQ(platform.OpenLines(path, first), kOk);
-  ASSERT_EQ(platform.OpenLines(path, second), kOk) << "a second run must be able to log too";
+  ASSERT_EQ(platform.OpenLines(path, "", first), kOk);
+  ASSERT_EQ(platform.OpenLines(path, "", second), kOk) << "a second run must be able to log too";
   std::uint64_t length = 1;
   ASSERT_EQ(first->Length(length), kOk);
   EXPECT_EQ(length, 0u);
@@ -54,6 +58,40 @@ TEST(RunLogCalls, TwoWritersAppendWholeLinesAtTheEnd) {
   EXPECT_EQ(length, 57u);
 }
 
+// Runs that start at the same instant on a log not yet there: its byte-order
+// mark once, at its start, and a log for every run.
+TEST(RunLogCalls, RunsCreatingTheLogAtOnceWriteOneMarkBetweenThem) {
+  const Scratch scratch(Temp());
+  constexpr int kRuns = 8;
+  for (int round = 0; round < 60; ++round) {
+    const std::string folder = scratch.Path(std::to_string(round));
+    ASSERT_TRUE(CreateDirectoryW(com::Widen(folder).c_str(), nullptr));
+    const UniqueHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<int> logged{0};
+    std::vector<std::thread> runs;
+    for (int n = 0; n < kRuns; ++n) {
+      runs.emplace_back([&] {
+        Win32Platform platform;
+        RunLog log;
+        WaitForSingleObject(go.Get(), INFINITE);
+        log.Open(platform, {folder});
+        if (log.IsOpen()) ++logged;
+        log.Line("run");
+      });
+    }
+    SetEvent(go.Get());
+    for (auto& run : runs) run.join();
+    const std::string bytes = Content(folder + "\\MiseANiveau.log");
+    std::size_t marks = 0;
+    for (std::size_t at = 0; (at = bytes.find("\xEF\xBB\xBF", at)) != std::string::npos; ++at) {
+      ++marks;
+    }
+    EXPECT_EQ(bytes.rfind("\xEF\xBB\xBF", 0), 0u) << "round " << round;
+    EXPECT_EQ(marks, 1u) << "round " << round << "\n" << bytes;
+    EXPECT_EQ(logged, kRuns) << "round " << round;
+  }
+}
+
 TEST(RunLogCalls, ALockedLogAndAFolderAreRefused) {
   Win32Platform platform;
   const Scratch scratch(Temp());
@@ -64,12 +102,12 @@ TEST(RunLogCalls, ALockedLogAndAFolderAreRefused) {
     UniqueHandle held = FromCreateFile(CreateFileW(com::Widen(path).c_str(), GENERIC_WRITE, 0,
                                                    nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(held);
-    EXPECT_EQ(platform.OpenLines(path, sink), FromWin32(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(platform.OpenLines(path, "mark", sink), FromWin32(ERROR_SHARING_VIOLATION));
   }
   const std::string folder = scratch.Path("folder.log");
   ASSERT_TRUE(CreateDirectoryW(com::Widen(folder).c_str(), nullptr));
-  EXPECT_NE(platform.OpenLines(folder, sink), kOk);
-  EXPECT_NE(platform.OpenLines(scratch.Path("absent\\MiseANiveau.log"), sink), kOk);
+  EXPECT_NE(platform.OpenLines(folder, "", sink), kOk);
+  EXPECT_NE(platform.OpenLines(scratch.Path("absent\\MiseANiveau.log"), "", sink), kOk);
   EXPECT_FALSE(sink);
 }
 
@@ -80,7 +118,7 @@ TEST(RunLogCalls, TheRenameReplacesTheOlderLog) {
   for (const auto& [name, bytes] :
        {std::pair<std::string, std::string>{path, "new"}, {path + ".1", "old"}}) {
     std::unique_ptr<LineSink> sink;
-    ASSERT_EQ(platform.OpenLines(name, sink), kOk);
+    ASSERT_EQ(platform.OpenLines(name, "", sink), kOk);
     ASSERT_EQ(sink->Append(bytes), kOk);
   }
   ASSERT_EQ(platform.RenameOver(path, path + ".1"), kOk);
@@ -116,9 +154,9 @@ TEST(RunLogCalls, NoneOfThemChangesTheLastError) {
   std::unique_ptr<LineSink> sink;
   std::string text;
   SetLastError(1234);
-  Unheeded(platform.OpenLines(scratch.Path("absent\\x.log"), sink));  // fails
+  Unheeded(platform.OpenLines(scratch.Path("absent\\x.log"), "", sink));  // fails
   EXPECT_EQ(GetLastError(), 1234u);
-  ASSERT_EQ(platform.OpenLines(scratch.Path("x.log"), sink), kOk);
+  ASSERT_EQ(platform.OpenLines(scratch.Path("x.log"), "mark", sink), kOk);
   EXPECT_EQ(GetLastError(), 1234u);
   Unheeded(sink->Append("line\r\n"));
   EXPECT_EQ(GetLastError(), 1234u);

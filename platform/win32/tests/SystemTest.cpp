@@ -1,7 +1,9 @@
 // Processes, files and folders, the file-system object and the system's names.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <windows.h>
@@ -274,21 +276,27 @@ TEST(System, UpperCaseFollowsTheLocaleAndAgreesWithThePortableTable) {
   EXPECT_EQ(platform.ToUpper(""), "");
 }
 
+// A claim made on a thread of its own, as another program's would be: a
+// mutex its thread owns is that thread's to take again. The platform is
+// handed back still living (`keep`) or gone with its thread.
+bool ClaimElsewhere(std::unique_ptr<Win32Platform>* keep = nullptr) {
+  bool alone = false;
+  std::thread([&] {
+    auto platform = std::make_unique<Win32Platform>();
+    EXPECT_EQ(platform->ClaimSingleRun(alone), kOk);
+    if (keep) *keep = std::move(platform);
+  }).join();
+  return alone;
+}
+
 TEST(System, OneRunAtATimeOnTheMachine) {
   Win32Platform first;
   bool alone = false;
   ASSERT_EQ(first.ClaimSingleRun(alone), kOk);
   EXPECT_TRUE(alone);
-  {
-    Win32Platform second;
-    bool again = true;
-    ASSERT_EQ(second.ClaimSingleRun(again), kOk);
-    EXPECT_FALSE(again) << "the first still holds the run";
-  }
+  EXPECT_FALSE(ClaimElsewhere()) << "the first still holds the run";
   // Held as long as the first lives, and only so long.
-  Win32Platform third;
-  ASSERT_EQ(third.ClaimSingleRun(alone), kOk);
-  EXPECT_FALSE(alone);
+  EXPECT_FALSE(ClaimElsewhere());
 }
 
 TEST(System, OneRunIsFreeAgainOnceItsHolderHasGone) {
@@ -298,35 +306,64 @@ TEST(System, OneRunIsFreeAgainOnceItsHolderHasGone) {
     ASSERT_EQ(first.ClaimSingleRun(alone), kOk);
     ASSERT_TRUE(alone);
   }
-  Win32Platform next;
-  ASSERT_EQ(next.ClaimSingleRun(alone), kOk);
-  EXPECT_TRUE(alone);
+  EXPECT_TRUE(ClaimElsewhere());
 }
 
-TEST(System, DllsNamedAloneComeOnlyFromTheSystemFolderOnceRestricted) {
-  // A DLL of the system copied into the current folder under a new name.
+// A refused start whose box stays open, and a run killed mid-way, hold
+// nothing: the next start runs.
+TEST(System, ARefusedStartAndAKilledRunLeaveTheRunFree) {
+  std::unique_ptr<Win32Platform> refused;
+  {
+    Win32Platform first;
+    bool alone = false;
+    ASSERT_EQ(first.ClaimSingleRun(alone), kOk);
+    ASSERT_TRUE(alone);
+    EXPECT_FALSE(ClaimElsewhere(&refused));
+  }
+  EXPECT_TRUE(ClaimElsewhere()) << "the refused start, still showing its box, holds nothing";
+
+  // Its thread ended without letting go, as a killed program's does.
+  std::unique_ptr<Win32Platform> killed;
+  ASSERT_TRUE(ClaimElsewhere(&killed));
+  EXPECT_TRUE(ClaimElsewhere()) << "a run abandoned by its holder counts as free";
+}
+
+TEST(System, DllsNamedAloneAreSoughtOnThePathButNeverInTheCurrentFolder) {
+  // A DLL of the system copied under new names into the current folder and
+  // into a folder on PATH, as a database client installs its own.
   const Scratch scratch(TempFolder());
   wchar_t system[MAX_PATH];
   const UINT length = GetSystemDirectoryW(system, MAX_PATH);
   ASSERT_GT(length, 0u);
-  const std::wstring copy = com::Widen(scratch.Path("majcopie.dll"));
-  ASSERT_TRUE(
-      CopyFileW((std::wstring(system, length) + L"\\version.dll").c_str(), copy.c_str(), TRUE));
+  const std::wstring original = std::wstring(system, length) + L"\\version.dll";
+  const std::wstring current = com::Widen(scratch.Path("courant"));
+  const std::wstring onPath = com::Widen(scratch.Path("client"));
+  ASSERT_TRUE(CreateDirectoryW(current.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(onPath.c_str(), nullptr));
+  const std::wstring copy = current + L"\\majcourant.dll";
+  ASSERT_TRUE(CopyFileW(original.c_str(), copy.c_str(), TRUE));
+  ASSERT_TRUE(CopyFileW(original.c_str(), (onPath + L"\\majclient.dll").c_str(), TRUE));
   wchar_t previous[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, previous);
-  ASSERT_TRUE(SetCurrentDirectoryW(com::Widen(scratch.Path()).c_str()));
+  ASSERT_TRUE(SetCurrentDirectoryW(current.c_str()));
+  std::wstring path(32767, L'\0');
+  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
+  ASSERT_TRUE(SetEnvironmentVariableW(L"PATH", (onPath + L";" + path).c_str()));
 
-  // By default the current folder is searched.
-  const HMODULE found = LoadLibraryW(L"majcopie.dll");
-  EXPECT_NE(found, nullptr);
-  if (found) FreeLibrary(found);
-
-  RestrictDllSearchToSystemFolder();
-  EXPECT_EQ(LoadLibraryW(L"majcopie.dll"), nullptr) << "the current folder is not searched";
+  RemoveCurrentFolderFromDllSearch();
+  // Wine 8 reads an empty DLL folder as none and keeps searching the current
+  // folder; Windows takes it out, as documented.
+  if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+    EXPECT_EQ(LoadLibraryW(L"majcourant.dll"), nullptr) << "the current folder is not searched";
+  }
+  const HMODULE client = LoadLibraryW(L"majclient.dll");
+  EXPECT_NE(client, nullptr) << "a folder on PATH is searched";
   const HMODULE byPath = LoadLibraryW(copy.c_str());
-  EXPECT_NE(byPath, nullptr) << "a DLL named by its full path still loads";
+  EXPECT_NE(byPath, nullptr) << "a DLL named by its full path loads";
   EXPECT_NE(LoadLibraryW(L"version.dll"), nullptr) << "the system folder's own";
+  if (client) FreeLibrary(client);
   if (byPath) FreeLibrary(byPath);
+  SetEnvironmentVariableW(L"PATH", path.c_str());
   SetCurrentDirectoryW(previous);
 }
 

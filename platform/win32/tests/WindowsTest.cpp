@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "app/SessionEnd.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/tests/Operator.h"
+#include "platform/win32/tests/Scratch.h"
 
 namespace maj::win32 {
 namespace {
@@ -193,6 +195,29 @@ TEST_F(MainWindowTest, CloseRequestsAreRefusedWhileTheRunGoesOn) {
   EXPECT_FALSE(IsWindow(main));
 }
 
+// A log-off or restart mid-run: the system is asked to wait, the log says so;
+// before and after the run the session ends as usual.
+TEST_F(MainWindowTest, ASessionEndIsAskedToWaitWhileTheRunGoesOnAndLogged) {
+  const Scratch scratch(TempFolder());
+  RunState state;
+  state.Log.Open(platform, {scratch.Path()});
+  EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  KeepSessionForTheRun(state, platform);
+  EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+  EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), FALSE) << "a shutdown too";
+  platform.ReleaseSessionEnd();
+  EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  state.Log.Close();
+  const std::string log = ReadAll(scratch.Path("MiseANiveau.log"));
+  std::size_t lines = 0;
+  for (std::size_t at = 0;
+       (at = log.find(" Session end asked: Windows asked to wait\r\n", at)) != std::string::npos;
+       ++at) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 2u) << log;
+}
+
 TEST_F(MainWindowTest, BusyPointerShowsAtOnceAndStaysOverTheWindows) {
   SetCursorPos(CentreOf(main).x, CentreOf(main).y);
   Pump(platform);
@@ -277,6 +302,19 @@ TEST_F(MainWindowTest, MessageBoxesShowAccentsAndKeepTheWindowsState) {
     EXPECT_EQ(IsWindowEnabled(main) != FALSE, enabledBefore)
         << "a box leaves the main window as it found it";
   }
+}
+
+// The program has no loop that ends on a quit request: one put back in the
+// queue would wake every later wait at once and close every later box.
+TEST(MessagePump, AQuitRequestIsTakenAndNeverPutBack) {
+  Win32Platform platform;
+  PostQuitMessage(3);
+  platform.DoEvents();
+  MSG message;
+  EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  platform.DoEvents();
+  EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(platform.QuitCode(), 3) << "remembered for the program's end";
 }
 
 TEST(MessageBox, WorksWithNoMainWindow) {

@@ -72,6 +72,7 @@ class Scenario:
         self.app_folder = None
         self.package = {}
         self.login = "operateur"
+        self.env = {}  # environment variables of the programs it starts, besides the suite's
         self._shot = 0
 
     # --- set-up ----------------------------------------------------------------
@@ -112,6 +113,17 @@ class Scenario:
         if read_only:
             path.chmod(0o444)
 
+    def on_path(self, folder, files):
+        """`files` (name -> file built here) in `folder`, which every Windows
+        program of the scenario finds at the end of its PATH."""
+        for name, built in files.items():
+            target = self.world.host(folder + "\\" + name)
+            target.parent.mkdir(parents=True, exist_ok=True)
+            shutil.copy2(built, target)
+        # Wine puts WINEPATH at the end of the programs' PATH.
+        self.env["WINEPATH"] = folder
+        self.standin.env["WINEPATH"] = folder
+
     def login_name(self, name):
         """The operator's system login name (what GetUserNameA answers)."""
         self.login = name
@@ -126,7 +138,7 @@ class Scenario:
 
     def launch(self, exe, timeout=30):
         """Starts a Windows program by its Windows path and finds its main window."""
-        env = dict(self.suite.wine_env, USER=self.login)
+        env = dict(self.suite.wine_env, USER=self.login, **self.env)
         self.log.write("== start %s as %s\n" % (exe, self.login))
         self.log.flush()
         folder = self.world.host(exe.rsplit("\\", 1)[0])
@@ -241,16 +253,21 @@ class Scenario:
             if answer.status != 0 or shown is None:
                 raise Failure("the main window closed on «%s» %s" % (key, when))
 
-    def second_run(self, text, icon=CRITICAL):
+    def second_run(self, text, icon=CRITICAL, leave_open=False):
         """The program started once more while this run goes on: it shows one
-        box with this text, and nothing else, then ends once it is closed."""
+        box with this text, and nothing else, then ends once it is closed.
+        With `leave_open` the box stays (an operator who walked away): the
+        answer goes to `close_second_run` later."""
         exe = self.app_folder + "\\MiseANiveau.exe"
         self.log.write("== start a second %s\n" % exe)
         self.log.flush()
-        second = subprocess.Popen(wine.command(exe), env=dict(self.suite.wine_env, USER=self.login),
+        second = subprocess.Popen(wine.command(exe),
+                                  env=dict(self.suite.wine_env, USER=self.login, **self.env),
                                   cwd=self.world.host(self.app_folder), stdin=subprocess.DEVNULL,
                                   stdout=self.log, stderr=self.log)
-        answer = self.op.wait(30, title=BOX_TITLE)
+        # Not a box the first run shows under the same title.
+        first = [o.hwnd for o in self.op.list(self.main.pid)]
+        answer = self.op.wait(30, title=BOX_TITLE, exclude=first)
         if answer.status != 0:
             raise Failure("expected the second run's box «%s»%s"
                           % (BOX_TITLE, windows_shown(self.op, None, "windows on the screen")))
@@ -263,6 +280,14 @@ class Scenario:
         self.expect("the second run's text", text, w.message)
         self.expect("the second run's icon", icon, w.icon)
         self.expect("the second run's buttons", ["OK"], [c.text for c in w.of_class("button")])
+        if leave_open:
+            return w, second
+        self.close_second_run((w, second))
+        return None
+
+    def close_second_run(self, shown):
+        """The operator presses OK in the second run's box; that run ends."""
+        w, second = shown
         self.act(w, "press", "OK", closes=True)
         after = self.op.wait(20, pid=w.pid)
         if after.status == 0:

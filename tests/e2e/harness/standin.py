@@ -44,6 +44,8 @@ class StandIn:
         self.registered = True
         # Another DBA.dll to install in its place (one of the other bitness).
         self.dll = None
+        # Environment variables for its registration, besides the suite's.
+        self.env = {}
 
     def user(self, name, password):
         self.users.append((name, password))
@@ -123,7 +125,7 @@ class StandIn:
                      *flags, "/f")
 
     def run(self, *argv):
-        done = subprocess.run(wine.command(*argv), env=self.suite.wine_env,
+        done = subprocess.run(wine.command(*argv), env=dict(self.suite.wine_env, **self.env),
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL, timeout=60)
         if done.returncode != 0:

@@ -78,8 +78,8 @@ class Suite:
                   "-DCMAKE_TOOLCHAIN_FILE=%s" % toolchain], "configuring the Windows build", 600, self.tag)
         step(["cmake", "--build", self.build, "-j2"], "building the Windows build", 3600, self.tag)
 
-    def find_artifacts(self, needed):
-        """The built files named in `needed` (keys of ARTIFACTS)."""
+    def built_files(self):
+        """Every file the build made, by name (the first found of each name)."""
         built = {}
         for folder, subfolders, files in os.walk(self.build):
             if Path(folder) == self.build:
@@ -88,6 +88,11 @@ class Suite:
                                  if d not in (self.home.name, self.template.name, "e2e-run", "demo")]
             for name in files:
                 built.setdefault(name, Path(folder) / name)
+        return built
+
+    def find_artifacts(self, needed):
+        """The built files named in `needed` (keys of ARTIFACTS)."""
+        built = self.built_files()
         for key in needed:
             name = ARTIFACTS[key]
             if name not in built:

@@ -1,10 +1,10 @@
 """The database-access component cannot be created: the run says so once and
 touches nothing."""
 
-from harness.scenario import CRITICAL, Failure, scenario
+from harness.scenario import CRITICAL, INFORMATION, Failure, scenario
 from harness.texts import CRLF
 
-from .common import APP, PACKAGE
+from .common import APP, PACKAGE, login, summary, upgrade
 
 
 def no_component(number):
@@ -44,3 +44,23 @@ def component_of_the_other_bitness(s):
     s.check_package(r"D:\BASESCLIENTS\BASEAFA", expected={})
     s.check_version(None)
     s.check_journal([])
+
+
+@scenario("a component that needs a database client's DLL found on PATH: it loads, the base is upgraded")
+def component_needing_a_dll_on_the_path(s):
+    built = s.suite.built_files()
+    if "DBA-dbclient.dll" not in built or "dbclient.dll" not in built:
+        raise Failure("no DBA-dbclient.dll and dbclient.dll in %s: build them first" % s.suite.build)
+    s.install(APP, PACKAGE)
+    s.base("BASEAFA", r"D:\BASESCLIENTS\BASEAFA")
+    s.base_list("BASEAFA\r\n")
+    # Its DBA.dll imports dbclient.dll, which lies only in the client's folder.
+    s.standin.dll = built["DBA-dbclient.dll"]
+    s.on_path(r"C:\CLIENTDB\BIN", {"dbclient.dll": built["dbclient.dll"]})
+    s.start()
+    s.message_box(summary([("BASEAFA", True)]), INFORMATION)
+    s.ends()
+    s.check_package(r"D:\BASESCLIENTS\BASEAFA")
+    s.check_version(b"\r\n")
+    s.check_journal(login(1) + upgrade(1, "BASEAFA", r"D:\BASESCLIENTS\BASEAFA") +
+                    ["client 2: Disconnect() -> 0"])

@@ -114,6 +114,27 @@ def second_run_refused(s):
     s.check_journal(asked_for_a_directory(r"D:\BASES\BASEX"))
 
 
+@scenario("a refused second start left open holds nothing: once the run ends, a third start runs")
+def refused_start_left_open(s):
+    s.install(APP, PACKAGE)
+    s.base("BASEX", r"D:\BASES\BASEX")
+    s.base_list("BASEX\r\n")
+    s.start()
+    refused = []
+    s.message_box(summary([("BASEX", True)]), INFORMATION,
+                  while_shown=lambda w: refused.append(s.second_run(ALREADY_RUNNING,
+                                                                    leave_open=True)))
+    s.ends()
+    # The refused start's box is still on the screen, as an operator left it.
+    s.launch(APP + "\\MiseANiveau.exe")
+    s.message_box(summary([("BASEX", True)]), INFORMATION)
+    s.ends()
+    s.close_second_run(refused[0])
+    s.check_package(r"D:\BASES\BASEX")
+    s.check_journal((login(1) + upgrade(1, "BASEX", r"D:\BASES\BASEX") +
+                     ["client 2: Disconnect() -> 0"]) * 2)
+
+
 @scenario("the main window asked to close mid-run (title bar, Alt+F4, WM_CLOSE): it stays")
 def close_refused_during_run(s):
     s.install(APP, PACKAGE)
