@@ -50,7 +50,11 @@ if(MAJ_STANDIN AND EXISTS ${CMAKE_SOURCE_DIR}/standin/CMakeLists.txt)
 endif()
 
 if(WIN32)
-  foreach(dir support/win32 tests/win32/operator connection/com platform/win32 app/win32 tests/e2e)
+  foreach(dir support/win32 tests/win32/operator connection/com platform/win32 app/win32 tests/e2e
+              release)
+    if(MAJ_PROGRAM_ONLY AND dir MATCHES "^tests/")
+      continue()
+    endif()
     if(EXISTS ${CMAKE_SOURCE_DIR}/${dir}/CMakeLists.txt)
       add_subdirectory(${dir})
     endif()

@@ -1,6 +1,9 @@
 """Texts and journal lines that several scenarios expect, built from their
 parts as the program builds them."""
 
+import re
+from pathlib import Path
+
 from harness.scenario import CRITICAL, INFORMATION
 from harness.texts import CRLF, lines
 
@@ -11,6 +14,11 @@ ERROR_TAIL = "Veuillez contacter MERIDOXAN."
 NO_DIRECTORY = "PB DANS LA RECUPERATION DU CHEMIN DE LA BASE DE DONNEES. MERCI D'APPELER MERIDOXAN"
 LOGIN_CANCELLED = "Les bases de données n'ont pas été mise a jour."
 PACKAGE = {"X.DAT": "données de la mise à niveau\r\n"}
+# The program's version as project() sets it in CMakeLists.txt, the one place;
+# the run log's first line must show it.
+VERSION = re.search(r"^project\(MiseANiveau VERSION (\d+\.\d+\.\d+)\b",
+                    (Path(__file__).resolve().parents[3] / "CMakeLists.txt").read_text(),
+                    re.M).group(1) + ".0"
 
 
 def open_refused(entry):

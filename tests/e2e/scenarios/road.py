@@ -4,8 +4,8 @@ file decides."""
 from harness.scenario import BOX_TITLE, CRITICAL, INFORMATION, scenario
 from harness.texts import lines
 
-from .common import (APP, NO_DIRECTORY, PACKAGE, check, lancemajcd, login, numbered_bases, open_base,
-                     prompt, qui, summary, upgrade)
+from .common import (APP, NO_DIRECTORY, PACKAGE, VERSION, check, lancemajcd, login, numbered_bases,
+                     open_base, prompt, qui, summary, upgrade)
 
 
 @scenario("one base from start to end, the normal road")
@@ -20,7 +20,7 @@ def road_of_one_base(s):
     s.check_version(b"\r\n")
     s.check_journal(login(1) + upgrade(1, "BASEAFA", r"D:\BASESCLIENTS\BASEAFA") +
                     ["client 2: Disconnect() -> 0"])
-    s.check_log([r"Start: C:\APP\MiseANiveau.exe version 1.0.0.0, computer ...",
+    s.check_log([r"Start: C:\APP\MiseANiveau.exe version " + VERSION + ", computer ...",
                  "Base list: 1 entries read",
                  "Base 1: BASEAFA",
                  "Open BASEAFA as ADM: 0x00000000",
