@@ -47,7 +47,7 @@ std::string WithoutEnclosingQuotes(const std::string& typed) {
   return typed;
 }
 
-bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {
+std::string AskServerForDirectory(RunState& state) {
   std::string directory;
   // The same query twice: a server may answer only the second time.
   for (int query = 0; query < 2 && directory.empty(); ++query) {
@@ -55,6 +55,11 @@ bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) 
     // A directory that cannot be quoted safely counts as no answer.
     if (!IsQuotablePath(directory)) directory.clear();
   }
+  return directory;
+}
+
+bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {
+  std::string directory = AskServerForDirectory(state);
   const char* source = "server answer";
   if (directory.empty()) {
     std::string typed;

@@ -16,6 +16,10 @@ namespace maj {
 // A query that fails counts as no answer, so the step has no failure of its own.
 [[nodiscard]] bool ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter);
 
+// The directory the server gives for the open base, asked twice; "" when it
+// gives none (or one that cannot be quoted). Never asks the operator.
+std::string AskServerForDirectory(RunState& state);
+
 // The prompt of the input box for that base entry.
 std::string BasePathPrompt(const std::string& entry);
 

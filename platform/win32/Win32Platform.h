@@ -66,6 +66,11 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
   [[nodiscard]] ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
   [[nodiscard]] ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) override;
+  // FolderChecks.cpp: the folder's security against the process's token, and
+  // GetDiskFreeSpaceExW.
+  [[nodiscard]] ErrorNumber WriteAllowed(const std::string& folder, FolderWrite what,
+                                         bool& allowed) override;
+  [[nodiscard]] ErrorNumber FreeSpace(const std::string& folder, std::uint64_t& bytes) override;
 
   // The system (System.cpp).
   [[nodiscard]] ErrorNumber AppPath(std::string& folder) override;
