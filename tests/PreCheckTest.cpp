@@ -204,6 +204,7 @@ struct End {
   std::function<void(test::TestPlatform&)> script;
   RunMode mode;
   ExitCode code;
+  std::string box = {};  // the last box's text, when it matters
 };
 
 class ExitCodeTest : public PreCheckTest, public ::testing::WithParamInterface<End> {};
@@ -216,6 +217,9 @@ TEST_P(ExitCodeTest, EachEndHasItsCode) {
   if (GetParam().script) GetParam().script(platform);
   Run(GetParam().mode);
   EXPECT_EQ(AsInt(exitCode), AsInt(GetParam().code));
+  if (!GetParam().box.empty()) {
+    EXPECT_EQ(BoxTexts().back(), GetParam().box);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -259,7 +263,13 @@ INSTANTIATE_TEST_SUITE_P(
             nullptr,
             RunMode::Upgrade,
             ExitCode::OpenRefused},
-        End{"PreCheckNoBaseList", "", {}, nullptr, RunMode::PreCheck, ExitCode::NoBaseList},
+        End{"PreCheckNoBaseList",
+            "",
+            {},
+            nullptr,
+            RunMode::PreCheck,
+            ExitCode::NoBaseList,
+            "Vérification impossible : aucune base dans \\\\127.0.0.1\\UNIDATA\\BASES.TXT."},
         End{"PreCheckLoginCancelled",
             "[base C]\ndirectory = D:\\C\nrefuse = 0x80040006 for ADM\n",
             {"C"},
