@@ -75,8 +75,7 @@ def precheck_folder_not_writable(s):
     nothing_written(s, [r"D:\BASES\BASE A"])
 
 
-@scenario("the demo's share: the pre-check finds every base ready, a run upgrades them, the "
-          "pre-check then finds them up to date")
+@scenario("the demo's share: every base ready, then up to date once a run upgraded them")
 def precheck_on_the_demo_share(s):
     demo_set_up(s)
     entries = [entry for entry, _ in DEMO_BASES]
