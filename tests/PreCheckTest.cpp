@@ -182,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(
         WouldFail{"Unreadable", "",
                   [](test::TestPlatform& p) { p.Fail("FindEntryKind", kWin32AccessDenied); },
                   R"(D:\BASES\A inaccessible (erreur 0x80070005))"},
-        WouldFail{"NoRoomReadable", "",
+        WouldFail{"FreeSpaceUnreadable", "",
                   [](test::TestPlatform& p) {
                     p.MakeFolder(R"(D:\BASES\A)");
                     p.Fail("FreeSpace", kWin32AccessDenied);
