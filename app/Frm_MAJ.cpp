@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "app/PreCheck.h"
 #include "app/Rapport.h"
 #include "app/SessionEnd.h"
+#include "app/RunParts.h"
 #include "app/VersionFile.h"
 #include "connection/Connexion.h"
 #include "connection/Frm_Connexion.h"
@@ -32,30 +34,35 @@ void MainWindow(Platform& platform, bool enabled) {
   Unheeded(platform.EnableMainWindow(enabled));
 }
 
+// The folder of a file's path, without the final backslash; "" for none.
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+}  // namespace
+
+void GiveBackWindow(Platform& platform) {
+  platform.DoEvents();
+  Pointer(platform, false);
+  MainWindow(platform, true);
+}
+
 void Critical(RunState& state, Platform& platform, const std::string& text) {
   state.Log.Line("Box: ", text);
   Unheeded(platform.MsgBox(text, BoxIcon::Critical, kMessageTitle));
 }
 
-// The bases the run will go through: the entries up to the first empty one.
 int BasesListed(RunState& state) {
   int listed = 0;
   while (listed < kMaxBases && !state.Base(listed + 1).empty()) ++listed;
   return listed;
 }
 
-// The bases the loop will walk: entry 1 always (even empty: an empty first
-// line, a list that could not be read), then each entry up to the first empty one.
 int BasesWalked(RunState& state) {
   int walked = 1;
   while (walked < kMaxBases && !state.Base(walked + 1).empty()) ++walked;
   return walked;
-}
-
-// The folder of a file's path, without the final backslash; "" for none.
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 // The log's first line. The login name is read whether the log opened or
@@ -72,8 +79,7 @@ void StartLog(RunState& state, Platform& platform) {
                  ", login ", login);
 }
 
-// Every way out of the run ends here: the connection is closed, then the
-// window is unloaded, which ends the program.
+// The window is unloaded, which ends the program.
 void CloseRun(RunState& state, Platform& platform) {
   platform.TaskbarProgress(TaskbarState::None, 0, 0);
   Desinitialisation(state);
@@ -82,7 +88,6 @@ void CloseRun(RunState& state, Platform& platform) {
   Unheeded(platform.UnloadMainWindow());
 }
 
-// Opens entry `counter`; a refusal leaves MyDatabase as it was.
 ErrorNumber OpenBase(RunState& state, std::int16_t counter) {
   if (!state.MyClient) return kErrObjectRequired;
   std::shared_ptr<Database> database;
@@ -94,8 +99,7 @@ ErrorNumber OpenBase(RunState& state, std::int16_t counter) {
   return err;
 }
 
-// The first base refused the administrator: the operator logs in through the
-// dialog until the base opens. False when the operator cancelled.
+// The first base refused the administrator.
 bool LoginBranch(RunState& state, Platform& platform, DbaFactory& dba, std::int16_t counter) {
   state.G_Utilisateur = GetUser(platform);
   state.G_Annuler = False;
@@ -124,6 +128,8 @@ bool LoginBranch(RunState& state, Platform& platform, DbaFactory& dba, std::int1
   return true;
 }
 
+namespace {
+
 void ExitNoDirectory(RunState& state, Platform& platform) {
   Critical(state, platform,
            "PB DANS LA RECUPERATION DU CHEMIN DE LA BASE DE DONNEES. MERCI D'APPELER MERIDOXAN");
@@ -142,6 +148,8 @@ void ExitOpenRefused(RunState& state, Platform& platform, const std::string& ent
   MainWindow(platform, true);
   CloseRun(state, platform);
 }
+
+}  // namespace
 
 // The component could not be created at all (not installed, not registered,
 // or registered for the other bitness): without it no base can be opened, so
@@ -162,14 +170,15 @@ void ExitLoginCancelled(RunState& state, Platform& platform) {
   CloseRun(state, platform);
 }
 
-// Between two bases, and after the last: the base is released and the client
-// reconnected afresh.
+// Between two bases, and after the last.
 void ReleaseBase(RunState& state, DbaFactory& dba) {
   state.MyDatabase.reset();
   // A client that cannot disconnect is replaced by the reconnection all the same.
   if (state.MyClient) Unheeded(state.MyClient->Disconnect());
   Initialisation2(state, dba);
 }
+
+namespace {
 
 // One base after it opened: its directory, the package, the server's upgrade
 // and the check. False when no directory was obtained, which ends the run. A
@@ -204,10 +213,10 @@ bool UpgradeBase(RunState& state, Platform& platform, DbaFactory& dba, Rapport& 
   return true;
 }
 
-// The outcome lists, the file-system object, the first login and the base
-// list. Whatever fails here shows later, base by base, except a component
-// that cannot be created at all: then false, with its number in the last
-// error, and nothing more is prepared.
+}  // namespace
+
+// Whatever fails here shows later, base by base, except a component that
+// cannot be created at all: then nothing more is prepared.
 bool SetUp(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rapport) {
   Unheeded(dba.CreateDynArray(rapport.W_BasesMaj));
   Unheeded(dba.CreateDynArray(rapport.W_BasesNonMaj));
@@ -230,19 +239,21 @@ bool SetUp(RunState& state, Platform& platform, DbaFactory& dba, Rapport& rappor
   return true;
 }
 
-}  // namespace
-
-void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
+ExitCode TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
   Rapport rapport;
   if (!SetUp(state, platform, dba, rapport)) {
     ExitNoComponent(state, platform, state.Err);
-    return;
+    return ExitCode::NoComponent;
   }
 
-  const int listed = BasesWalked(state);
+  const int listed = BasesListed(state);
+  // Without a list the run still tries its first entry once; however that
+  // ends, the list is what the caller must hear of.
+  const auto end = [listed](ExitCode code) { return listed == 0 ? ExitCode::NoBaseList : code; };
+  const int walked = BasesWalked(state);
   int done = 0;
   bool failed = false;
-  platform.TaskbarProgress(TaskbarState::Normal, done, listed);
+  platform.TaskbarProgress(TaskbarState::Normal, done, walked);
   std::int16_t counter = 1;
   for (;;) {
     state.Log.Line("Base ", std::to_string(counter), ": ", state.Base(counter));
@@ -250,22 +261,22 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
     if (counter == 1 && (state.Err == kDbaOpenRefused || state.Err == kDbaLoginNeeded)) {
       if (!LoginBranch(state, platform, dba, counter)) {
         ExitLoginCancelled(state, platform);
-        return;
+        return end(ExitCode::LoginCancelled);
       }
     }
     if (state.Err == kDbaOpenRefused) {
       ExitOpenRefused(state, platform, state.Base(counter));
-      return;
+      return end(ExitCode::OpenRefused);
     }
     if (!UpgradeBase(state, platform, dba, rapport, counter)) {
       ExitNoDirectory(state, platform);
-      return;
+      return end(ExitCode::NoDirectory);
     }
     ReleaseBase(state, dba);
     ++done;
     // Once a base has failed the button stays red to the end.
     if (rapport.W_Erreur == True) failed = true;
-    platform.TaskbarProgress(failed ? TaskbarState::Error : TaskbarState::Normal, done, listed);
+    platform.TaskbarProgress(failed ? TaskbarState::Error : TaskbarState::Normal, done, walked);
 
     ++counter;
     if (counter == kPastLastBase || state.Base(counter).empty()) break;
@@ -279,21 +290,24 @@ void TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
   Unheeded(ShowSummary(platform, rapport, &state.Log));
   state.Log.Line("Marker file: ", state.Log.Number(VersionFileStep(platform)));
   CloseRun(state, platform);
+  return end(rapport.W_Erreur == True ? ExitCode::SomeNotUpgraded : ExitCode::Success);
 }
 
-void Form_Load(RunState& state, Platform& platform, DbaFactory& dba) {
+ExitCode Form_Load(RunState& state, Platform& platform, DbaFactory& dba, RunMode mode) {
   StartLog(state, platform);
   const std::uint64_t start = state.Log.Tick();
   // Closing the window mid-run would hide a run that goes on: the window
   // closes when the run unloads it.
   // A window that cannot refuse closes as before; the run goes on either way.
   Unheeded(platform.RefuseClose(true));
-  KeepSessionForTheRun(state, platform);
-  TraitementMAJ(state, platform, dba);
+  if (mode == RunMode::Upgrade) KeepSessionForTheRun(state, platform);
+  const ExitCode code = mode == RunMode::PreCheck ? PreCheck(state, platform, dba)
+                                                  : TraitementMAJ(state, platform, dba);
   state.Log.Line("End: ", Duration(state.Log, start));
   state.Log.Close();
   // Nothing needs the password once the run is over.
   SecureWipe(state.G_MotPasse);
+  return code;
 }
 
 }  // namespace maj

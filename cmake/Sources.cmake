@@ -18,6 +18,7 @@ target_link_libraries(maj_state PUBLIC maj_platform)
 add_library(maj_steps STATIC
   steps/BasePath.cpp
   steps/CopyChecks.cpp
+  steps/CopyReadiness.cpp
   steps/CopieInstallMAJ.cpp
   steps/ExecutionMAJ.cpp
   steps/Recup_Base.cpp
@@ -32,7 +33,9 @@ target_link_libraries(maj_connection PUBLIC maj_state)
 
 # The driver, the report and the marker file: the top of the core.
 add_library(maj_core STATIC
+  app/CommandLine.cpp
   app/Frm_MAJ.cpp
+  app/PreCheck.cpp
   app/Rapport.cpp
   app/SessionEnd.cpp
   app/SingleRun.cpp

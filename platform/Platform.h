@@ -29,6 +29,9 @@ enum class StartWindow { Normal, Minimised };
 
 enum class EntryKind { Missing, Folder, Other };
 
+// What a write into a folder would add: a file, or a folder.
+enum class FolderWrite { File, Folder };
+
 // A started process. Owns every handle opened for it; they are closed with it.
 class Process {
  public:
@@ -150,6 +153,12 @@ class Platform {
   [[nodiscard]] virtual ErrorNumber RenameOver(const std::string& from, const std::string& to) = 0;
   // Whether the entry is missing, a folder, or something else (a plain file).
   [[nodiscard]] virtual ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) = 0;
+  // Whether the operator may add to the folder, by its access rights alone:
+  // nothing is created. `what` says what would be added there.
+  [[nodiscard]] virtual ErrorNumber WriteAllowed(const std::string& folder, FolderWrite what,
+                                                 bool& allowed) = 0;
+  // The bytes the operator may still write on the disk that holds `folder`.
+  [[nodiscard]] virtual ErrorNumber FreeSpace(const std::string& folder, std::uint64_t& bytes) = 0;
 
   // The system.
   // The folder that holds the program's executable, without a final backslash.

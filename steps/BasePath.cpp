@@ -46,7 +46,7 @@ std::string WithoutOuterQuotes(const std::string& typed) {
   return typed.substr(first, typed.find_last_not_of('"') - first + 1);
 }
 
-BaseDirectory ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {
+std::string AskServerForDirectory(RunState& state) {
   std::string directory;
   // The same query twice: a server may answer only the second time.
   for (int query = 0; query < 2 && directory.empty(); ++query) {
@@ -54,6 +54,11 @@ BaseDirectory ResolveBasePath(RunState& state, Platform& platform, std::int16_t 
     // A directory that cannot be quoted safely counts as no answer.
     if (!IsQuotablePath(directory)) directory.clear();
   }
+  return directory;
+}
+
+BaseDirectory ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {
+  std::string directory = AskServerForDirectory(state);
   const char* source = "server answer";
   if (directory.empty()) {
     std::string typed;

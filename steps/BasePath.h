@@ -23,6 +23,10 @@ enum class BaseDirectory {
 [[nodiscard]] BaseDirectory ResolveBasePath(RunState& state, Platform& platform,
                                             std::int16_t counter);
 
+// The directory the server gives for the open base, asked twice; "" when it
+// gives none (or one that cannot be quoted). Never asks the operator.
+std::string AskServerForDirectory(RunState& state);
+
 // The prompt of the input box for that base entry.
 std::string BasePathPrompt(const std::string& entry);
 

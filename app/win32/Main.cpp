@@ -1,17 +1,60 @@
 // The program's entry: Frm_MAJ is created and displayed, its load handler runs
-// the whole upgrade, and the program ends when the handler has returned.
+// the whole upgrade (or the pre-check), and the program ends when the handler
+// has returned, with the exit code of the way the run ended.
 // <windows.h> first: the other system headers rely on its types.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "app/ExitCode.h"
 #include "app/Frm_MAJ.h"
 #include "app/SingleRun.h"
 #include "connection/com/ComDba.h"
 #include "platform/win32/DllSearch.h"
 #include "platform/win32/Win32Platform.h"
 #include "state/RunState.h"
+#include "support/win32/ComOwners.h"
+
+namespace {
+
+// The arguments after the program's name, in UTF-8.
+std::vector<std::string> Arguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!words) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(com::Narrow(words[i]));
+  LocalFree(words);
+  return arguments;
+}
+
+maj::ExitCode Run(int showCommand) {
+  maj::win32::Win32Platform platform;
+  const std::vector<std::string> arguments = Arguments();
+  const maj::RunMode mode = maj::ReadCommandLine(arguments);
+  if (mode == maj::RunMode::Usage || mode == maj::RunMode::Unknown) {
+    return maj::ShowUsage(platform, mode, arguments);
+  }
+  // A second run on the same machine says so and ends: no window, no
+  // component, no file.
+  if (maj::AnotherRunGoesOn(platform)) return maj::ExitCode::AnotherRun;
+  // A window that cannot be created does not stop the run: its boxes then
+  // have no owner.
+  if (platform.CreateMainWindow() == maj::kOk) platform.ShowMainWindow(showCommand);
+  maj::ComDbaFactory factory;
+  // The run's objects (the client, the file-system object) go with the state,
+  // before the factory and the platform, while COM is still initialised.
+  maj::RunState state;
+  return maj::Form_Load(state, platform, factory, mode);
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   // Before anything else is loaded.
@@ -24,27 +67,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   controls.dwICC = ICC_STANDARD_CLASSES;
   InitCommonControlsEx(&controls);
 
-  int exitCode = 0;
-  {
-    maj::win32::Win32Platform platform;
-    // A second run on the same machine says so and ends: no window, no
-    // component, no file.
-    if (maj::AnotherRunGoesOn(platform)) {
-      if (SUCCEEDED(com)) CoUninitialize();
-      return 0;
-    }
-    // A window that cannot be created does not stop the run: its boxes then
-    // have no owner.
-    if (platform.CreateMainWindow() == maj::kOk) platform.ShowMainWindow(showCommand);
-    maj::ComDbaFactory factory;
-    {
-      maj::RunState state;
-      maj::Form_Load(state, platform, factory);
-    }  // the run's objects (the client, the file-system object) are released here
-    // A quit asked for during the run was held until it ended: its code is
-    // the program's.
-    exitCode = platform.QuitCode().value_or(0);
+  maj::ExitCode code = maj::ExitCode::Unexpected;
+  try {
+    code = Run(showCommand);
+  } catch (...) {
+    // Nothing is thrown on purpose; whatever escapes (memory exhausted) must
+    // not read as a success to the script that started the program.
+    code = maj::ExitCode::Unexpected;
   }
   if (SUCCEEDED(com)) CoUninitialize();
-  return exitCode;
+  return maj::AsInt(code);
 }

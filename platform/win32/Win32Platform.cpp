@@ -43,8 +43,7 @@ void Win32Platform::DoEvents() {
     if (message.message == WM_QUIT) {
       // No loop of the program ends on it, and one left in the queue would
       // wake every later wait at once and close every later box: it is
-      // remembered, and the run ends as it would have.
-      quitCode_ = static_cast<int>(message.wParam);
+      // dropped, and the run ends as it would have, with its own exit code.
       continue;
     }
     TranslateMessage(&message);

@@ -37,8 +37,6 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber CreateMainWindow() { return main_.Create(); }
   void ShowMainWindow(int showCommand) { main_.Show(showCommand); }
   HWND MainWindowHandle() const { return main_.Handle(); }
-  // The exit code of a quit request DoEvents took off the queue, if any.
-  std::optional<int> QuitCode() const { return quitCode_; }
 
   // The main window and the pointer.
   [[nodiscard]] ErrorNumber SetBusyPointer(bool busy) override;
@@ -75,6 +73,11 @@ class Win32Platform final : public Platform {
   [[nodiscard]] ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
   [[nodiscard]] ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
   [[nodiscard]] ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) override;
+  // FolderChecks.cpp: the folder's security against the process's token, and
+  // GetDiskFreeSpaceExW.
+  [[nodiscard]] ErrorNumber WriteAllowed(const std::string& folder, FolderWrite what,
+                                         bool& allowed) override;
+  [[nodiscard]] ErrorNumber FreeSpace(const std::string& folder, std::uint64_t& bytes) override;
 
   // The system (System.cpp).
   [[nodiscard]] ErrorNumber AppPath(std::string& folder) override;
@@ -111,7 +114,6 @@ class Win32Platform final : public Platform {
   com::ComPtr<ITaskbarList3> taskbar_;
   bool taskbarTried_ = false;
   OwnedMutex singleRun_;
-  std::optional<int> quitCode_;
 };
 
 }  // namespace maj::win32

@@ -136,12 +136,27 @@ TYPED_TEST_P(PlatformContract, ACopyCommandRunsToItsEndAndIsSeenEnded) {
   EXPECT_EQ(this->Read(folder + "\\INSTALLMAJ\\A.DAT"), "données");
 }
 
+TYPED_TEST_P(PlatformContract, AFoldersWriteAccessAndRoomAreReadWithoutAnythingMade) {
+  const std::string folder = this->subject.Folder();
+  for (const FolderWrite what : {FolderWrite::File, FolderWrite::Folder}) {
+    bool allowed = false;
+    ASSERT_EQ(this->P().WriteAllowed(folder, what, allowed), kOk);
+    EXPECT_TRUE(allowed) << "a fresh folder of ours";
+    EXPECT_NE(this->P().WriteAllowed(folder + "\\absent", what, allowed), kOk);
+  }
+  std::uint64_t room = 0;
+  ASSERT_EQ(this->P().FreeSpace(folder, room), kOk);
+  EXPECT_GT(room, 0u);
+  EXPECT_TRUE(this->subject.Names(folder).empty()) << "nothing created";
+}
+
 REGISTER_TYPED_TEST_SUITE_P(PlatformContract, FoldersAreFoundCreatedOnceAndNeedTheirParent,
                             AppendCreatesAnEmptyFileThenLeavesItAlone,
                             MissingFilesAndFoldersHaveTheirOwnNumbers,
                             ARewriteReplacesTheBytesWholeAndLeavesOnlyTheFile,
                             AReadOnlyFileIsRefusedAndKept,
                             ARewriteRemovesTheTemporaryAKilledOneLeft,
-                            ACopyCommandRunsToItsEndAndIsSeenEnded);
+                            ACopyCommandRunsToItsEndAndIsSeenEnded,
+                            AFoldersWriteAccessAndRoomAreReadWithoutAnythingMade);
 
 }  // namespace maj::contract

@@ -35,9 +35,9 @@ void RunFixture::Folders(const std::vector<std::string>& windowsPaths) {
   for (const auto& path : windowsPaths) platform.MakeFolder(path);
 }
 
-void RunFixture::Run() {
+void RunFixture::Run(RunMode mode) {
   ASSERT_TRUE(dba) << "no server";
-  Form_Load(state, platform, *dba);
+  exitCode = Form_Load(state, platform, *dba, mode);
 }
 
 std::vector<std::string> RunFixture::Journal(const std::vector<std::string>& prefixes) const {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
+#include "app/ExitCode.h"
 #include "contract/Dba.h"
 #include "standin/StandIn.h"
 #include "state/RunState.h"
@@ -27,7 +29,8 @@ class RunFixture : public ::testing::Test {
   void Package(const std::vector<std::string>& names);
   void Folders(const std::vector<std::string>& windowsPaths);
 
-  void Run();
+  // The upgrade run, or the pre-check; its exit code goes to `exitCode`.
+  void Run(RunMode mode = RunMode::Upgrade);
 
   // The journal lines of the calls whose name starts with one of the prefixes.
   std::vector<std::string> Journal(const std::vector<std::string>& prefixes = {}) const;
@@ -40,6 +43,7 @@ class RunFixture : public ::testing::Test {
   RunState state;
   std::shared_ptr<standin::Server> server;
   std::unique_ptr<DbaFactory> dba;
+  ExitCode exitCode = ExitCode::Unexpected;
 };
 
 }  // namespace maj::test

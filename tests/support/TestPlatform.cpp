@@ -528,6 +528,27 @@ ErrorNumber TestPlatform::FindEntryKind(const std::string& path, EntryKind& kind
   return kOk;
 }
 
+ErrorNumber TestPlatform::WriteAllowed(const std::string& folder, FolderWrite what, bool& allowed) {
+  if (const ErrorNumber err =
+          Call("WriteAllowed", folder + (what == FolderWrite::File ? ", file" : ", folder"))) {
+    return err;
+  }
+  if (const ErrorNumber err = Reach(folder)) return err;
+  std::error_code ec;
+  if (!fs::is_directory(Map(folder), ec)) return kWin32PathNotFound;
+  allowed = !IsReadOnly(Map(folder));
+  return kOk;
+}
+
+ErrorNumber TestPlatform::FreeSpace(const std::string& folder, std::uint64_t& bytes) {
+  if (const ErrorNumber err = Call("FreeSpace", folder)) return err;
+  if (const ErrorNumber err = Reach(folder)) return err;
+  std::error_code ec;
+  if (!fs::exists(Map(folder), ec)) return kWin32PathNotFound;
+  bytes = freeSpace;
+  return kOk;
+}
+
 ErrorNumber TestPlatform::AppPath(std::string& folder) {
   if (const ErrorNumber err = Call("AppPath")) return err;
   folder = appPath;

@@ -88,7 +88,8 @@ class TestPlatform : public Platform {
   std::uint64_t clockStep = 5;
   // The room for log files: an append that would pass it fails as on a full disk.
   std::uint64_t logDiskSpace = ~std::uint64_t{0};
-  bool anotherRun = false;  // another upgrade run holds the machine
+  bool anotherRun = false;                           // another upgrade run holds the machine
+  std::uint64_t freeSpace = std::uint64_t{1} << 40;  // on every disk
   // The operator asks to close the main window when this call is made
   // ("InputBox", "MsgBox"...): refused, or the window is gone.
   std::string closeRequestAt;
@@ -148,6 +149,10 @@ class TestPlatform : public Platform {
   ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
   ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
   ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) override;
+  // Allowed unless the folder is read-only (SetReadOnly).
+  ErrorNumber WriteAllowed(const std::string& folder, FolderWrite what, bool& allowed) override;
+  // `freeSpace` bytes on every disk.
+  ErrorNumber FreeSpace(const std::string& folder, std::uint64_t& bytes) override;
   ErrorNumber AppPath(std::string& folder) override;
   ErrorNumber CurrentFolder(std::string& folder) override;
   bool UserName(std::string& name) override;

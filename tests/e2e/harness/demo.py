@@ -2,7 +2,10 @@
 Wine. With a display, the person at it answers the boxes; without one, the
 program runs in Xvfb and the operator helper presses OK, printing each box.
 
-    python3 -m harness.demo BUILD_DIR      (from tests/e2e; scripts/demo does it)
+    python3 -m harness.demo BUILD_DIR [ARGUMENT...]   (from tests/e2e; scripts/demo does it)
+
+The arguments go to the program: /VERIFIER runs the pre-check. The demo ends
+by printing the program's exit code.
 """
 
 import os
@@ -74,7 +77,7 @@ def report(s):
 
 
 def main(argv):
-    if len(argv) != 2:
+    if len(argv) < 2:
         print(__doc__.strip(), file=sys.stderr)
         return 2
     source = Path(__file__).resolve().parents[3]
@@ -93,14 +96,14 @@ def main(argv):
             set_up(s)
             say("\\\\127.0.0.1\\UNIDATA is %s" % (world.server / "UNIDATA"))
             say("starting %s\\MiseANiveau.exe on display %s" % (APP, suite.display))
-            s.start()
+            s.start(args=argv[2:], exit_code=True)
             if display:
                 say("answer the boxes; the demo ends with the program")
                 s.process.wait()
             else:
                 play_headless(s)
                 s.process.wait(timeout=30)
-            say("the program has ended")
+            say("the program has ended with exit code %s" % s.op.finish_watch(s.exit_watch))
             report(s)
             shots = sorted(suite.artifacts.glob("*.png"))
             if shots:

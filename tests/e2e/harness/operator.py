@@ -215,6 +215,40 @@ class Operator:
         window, loose = parse(out)
         return Answer(status, window, loose, out)
 
+    def watch_exit(self, pid, timeout):
+        """Starts `exit-code PID` beside the program and returns at once: the
+        helper holds the process, so its exit code can be read however soon
+        it ends. `finish_watch` gives that code."""
+        argv = ["wine", self.exe, "exit-code", str(pid), "--timeout", "%g" % timeout]
+        out_file = tempfile.TemporaryFile()
+        process = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL,
+                                   stdout=out_file, stderr=subprocess.DEVNULL)
+        # The helper must hold the process before the scenario moves on: it
+        # says so first ("held", or "exited" when the process was gone).
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline and process.poll() is None:
+            out_file.seek(0)
+            if b"held\t" in out_file.read():
+                break
+            time.sleep(0.02)
+        return process, out_file, timeout
+
+    def finish_watch(self, watch):
+        """The exit code a watch saw ("unknown" when the process was gone
+        before the helper held it), or None when it saw no end in time."""
+        process, out_file, timeout = watch
+        try:
+            process.wait(timeout=timeout + 20)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+        out_file.seek(0)
+        out = out_file.read().decode("utf-8", errors="replace")
+        out_file.close()
+        if self.log:
+            self.log.write("$ maj-operator exit-code (watch)\n[%s]\n%s\n" % (process.returncode, out))
+        return fields(out).get("exited")
+
     def wait(self, timeout, **criteria):
         args = ["wait"]
         for key in ("title", "pid"):

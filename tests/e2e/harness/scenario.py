@@ -69,6 +69,7 @@ class Scenario:
         self.problems = []
         self.process = None
         self.main = None
+        self.exit_watch = None
         self.app_folder = None
         self.package = {}
         self.login = "operateur"
@@ -130,19 +131,25 @@ class Scenario:
 
     # --- the run -----------------------------------------------------------------
 
-    def start(self, timeout=30):
-        """Registers the stand-in, starts the program and finds its main window."""
-        self.standin.install(self.world)
-        self.launch(self.app_folder + "\\MiseANiveau.exe", timeout)
+    def start(self, timeout=30, args=(), again=False, exit_code=False):
+        """Registers the stand-in, starts the program with `args` and finds its
+        main window. `again`: a later start in the same scenario, on the
+        stand-in as the earlier runs left it (its records, its journal).
+        `exit_code`: the operator helper holds the program from then on, so
+        that `ends(code=)` can read its exit code."""
+        if not again:
+            self.standin.install(self.world)
+        self.launch(self.app_folder + "\\MiseANiveau.exe", timeout, args)
+        self.exit_watch = self.op.watch_exit(self.main.pid, 900) if exit_code else None
         self.check_main_window(self.main)
 
-    def launch(self, exe, timeout=30):
+    def launch(self, exe, timeout=30, args=()):
         """Starts a Windows program by its Windows path and finds its main window."""
         env = dict(self.suite.wine_env, USER=self.login, **self.env)
-        self.log.write("== start %s as %s\n" % (exe, self.login))
+        self.log.write("== start %s %s as %s\n" % (exe, " ".join(args), self.login))
         self.log.flush()
         folder = self.world.host(exe.rsplit("\\", 1)[0])
-        self.process = subprocess.Popen(wine.command(exe), env=env, cwd=folder,
+        self.process = subprocess.Popen(wine.command(exe, *args), env=env, cwd=folder,
                                         stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
         answer = self.op.wait(timeout, title=MAIN_TITLE)
         if answer.status != 0:
@@ -253,11 +260,12 @@ class Scenario:
             if answer.status != 0 or shown is None:
                 raise Failure("the main window closed on «%s» %s" % (key, when))
 
-    def second_run(self, text, icon=CRITICAL, leave_open=False):
+    def second_run(self, text, icon=CRITICAL, leave_open=False, code=None):
         """The program started once more while this run goes on: it shows one
-        box with this text, and nothing else, then ends once it is closed.
-        With `leave_open` the box stays (an operator who walked away): the
-        answer goes to `close_second_run` later."""
+        box with this text, and nothing else, then ends once it is closed
+        (with the exit code `code`, when given). With `leave_open` the box
+        stays (an operator who walked away): the answer goes to
+        `close_second_run` later."""
         exe = self.app_folder + "\\MiseANiveau.exe"
         self.log.write("== start a second %s\n" % exe)
         self.log.flush()
@@ -280,14 +288,15 @@ class Scenario:
         self.expect("the second run's text", text, w.message)
         self.expect("the second run's icon", icon, w.icon)
         self.expect("the second run's buttons", ["OK"], [c.text for c in w.of_class("button")])
+        watch = self.op.watch_exit(w.pid, 60) if code is not None else None
         if leave_open:
-            return w, second
-        self.close_second_run((w, second))
+            return w, second, watch, code
+        self.close_second_run((w, second, watch, code))
         return None
 
     def close_second_run(self, shown):
         """The operator presses OK in the second run's box; that run ends."""
-        w, second = shown
+        w, second, watch, code = shown
         self.act(w, "press", "OK", closes=True)
         after = self.op.wait(20, pid=w.pid)
         if after.status == 0:
@@ -295,6 +304,8 @@ class Scenario:
                           % indent(after.window.summary()))
         if after.status != 3:
             raise Failure("the second run did not end after its box")
+        if watch:
+            self.expect("the second run's exit code", str(code), self.op.finish_watch(watch))
         try:
             second.wait(timeout=15)
         except subprocess.TimeoutExpired:
@@ -362,14 +373,22 @@ class Scenario:
         default = [c.text for c in w.of_class("button") if c["kind"] == "default"]
         self.expect("the login dialog's default button", ["&Ok"], default)
 
-    def ends(self, timeout=20):
-        """No other window appears, and the program's process ends in time."""
+    def ends(self, timeout=20, code=None):
+        """No other window appears, and the program's process ends in time;
+        with `code`, its exit code as Windows tells it (GetExitCodeProcess in
+        the operator helper: the Wine loader's own status says nothing)."""
         answer = self.op.wait(timeout, pid=self.main.pid, exclude=[self.main.hwnd])
         if answer.status == 0:
             raise Failure("expected the program to end, but this window appeared:\n%s"
                           % indent(answer.window.summary()))
         if answer.status != 3:
             raise Failure("the program did not end within %d s%s" % (timeout, self.program_windows()))
+        if code is not None:
+            if not self.exit_watch:
+                raise Failure("ends(code=) needs start(exit_code=True)")
+            self.expect("the program's exit code", str(code),
+                        self.op.finish_watch(self.exit_watch))
+            self.exit_watch = None
         try:
             self.process.wait(timeout=15)
         except subprocess.TimeoutExpired:

@@ -13,10 +13,12 @@
 //   maj-operator time-commands FILE [--timeout S]
 //   maj-operator responsive HWND --until T [--timeout S]
 //   maj-operator end PID [--timeout S]
+//   maj-operator exit-code PID [--timeout S]
 //
 // Exit status: 0 done; 1 not done in time, or the window did not do what was
 // expected (the reason is printed as "error"); 2 wrong use; 3 the process given
-// with --pid ended while a window was awaited ("exited" and its exit code).
+// with --pid ended while a window was awaited ("exited" and its exit code), or
+// the process given to exit-code ended.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -55,7 +57,8 @@ constexpr wchar_t kUsageText[] =
     L"       maj-operator launch EXE --title T [--until T] [--timeout S]\n"
     L"       maj-operator time-commands FILE [--timeout S]\n"
     L"       maj-operator responsive HWND --until T [--timeout S]\n"
-    L"       maj-operator end PID [--timeout S]";
+    L"       maj-operator end PID [--timeout S]\n"
+    L"       maj-operator exit-code PID [--timeout S]";
 
 // The process's arguments, freed with it.
 class Arguments {
@@ -243,6 +246,28 @@ int End(const std::wstring& pidText, const Options& options) {
   return kDone;
 }
 
+// Holds the process from the start, so that its exit code can still be read
+// however soon after it ends the caller asks: started beside the program,
+// it answers once the program has ended.
+int ExitCode(const std::wstring& pidText, const Options& options) {
+  unsigned long long pid = 0;
+  if (!ParseNumber(pidText, pid)) return Fail("not a process id: " + com::Narrow(pidText));
+  const UniqueHandle process(
+      OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid)));
+  if (!process) {
+    op::PrintField("exited", "unknown");
+    return kExited;
+  }
+  op::PrintField("held", std::to_string(pid));
+  if (WaitForSingleObject(process.Get(), options.timeoutMs) != WAIT_OBJECT_0) {
+    return Fail("the process did not end in time");
+  }
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process.Get(), &code)) return Fail("no exit code");
+  op::PrintField("exited", std::to_string(code));
+  return kExited;
+}
+
 std::string Milliseconds(double ms) {
   std::ostringstream out;
   out.precision(1);
@@ -296,7 +321,7 @@ int Run(const std::vector<std::wstring>& args) {
   }
   const std::wstring& command = args[0];
   const bool single = command == L"show" || command == L"counters" || command == L"launch" ||
-                      command == L"time-commands" || command == L"end";
+                      command == L"time-commands" || command == L"end" || command == L"exit-code";
   const bool windowOnly = command == L"show" || command == L"responsive";
   const std::size_t needed = command == L"list" || command == L"wait" ? 0
                              : single || windowOnly                   ? 1
@@ -315,6 +340,7 @@ int Run(const std::vector<std::wstring>& args) {
   if (command == L"launch") return Launch(options.positional[0], options);
   if (command == L"time-commands") return TimeCommands(options.positional[0], options);
   if (command == L"end") return End(options.positional[0], options);
+  if (command == L"exit-code") return ExitCode(options.positional[0], options);
 
   HWND window = nullptr;
   if (!ParseWindow(options.positional[0], window, error)) return Fail(error);

@@ -11,3 +11,4 @@ from . import version  # noqa: F401
 from . import resources  # noqa: F401
 from . import component  # noqa: F401
 from . import operators  # noqa: F401
+from . import precheck  # noqa: F401

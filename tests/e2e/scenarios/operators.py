@@ -105,7 +105,7 @@ def second_run_refused(s):
     one_base_asked_for(s)
     s.start()
     s.input_box(prompt("BASEX"), answer=r"d:\bases\basex",
-                while_shown=lambda w: s.second_run(ALREADY_RUNNING))
+                while_shown=lambda w: s.second_run(ALREADY_RUNNING, code=6))
     s.message_box(summary([("BASEX", True)]), INFORMATION)
     s.ends()
     s.check_package(r"D:\BASES\BASEX")

@@ -43,12 +43,12 @@ def three_bases_middle_fails(s):
         s.base(entry, "D:\\BASES\\" + entry)
     s.standin.fault("LANCEMAJCD", base="BASE B", error=0x80004005)
     s.base_list("BASE A\r\nBASE B\r\nBASE C\r\n")
-    s.start()
+    s.start(exit_code=True)
     s.message_box(lines("La mise à jour du serveur contient des erreurs.", "",
                         "Base BASE A : mise à jour.", "", "Base BASE C : mise à jour.", "",
                         "Base BASE B : non mise à jour.", "", "Veuillez contacter MERIDOXAN."),
                   CRITICAL, shot="error-summary")
-    s.ends()
+    s.ends(code=1)
     for entry in ("BASE A", "BASE B", "BASE C"):
         s.check_package("D:\\BASES\\" + entry)
     s.check_version(b"\r\n")

@@ -1,0 +1,320 @@
+// The pre-check (/VERIFIER) and the program's exit codes: what the pre-check
+// tells of each base, that it writes nothing, and the code of each end.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "app/CommandLine.h"
+#include "app/Frm_MAJ.h"
+#include "app/VersionFile.h"
+#include "steps/Recup_Base.h"
+#include "tests/support/RunFixture.h"
+#include "tests/support/Switchboard.h"
+
+namespace maj {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr const char* kReady = "Vérification terminée : la mise à jour peut être lancée.\r\n\r\n";
+constexpr const char* kFailing =
+    "Vérification terminée : des bases ne seraient pas mises à jour.\r\n\r\n";
+
+// The administrator and SUPPORT, then each base with its own settings lines,
+// in D:\BASES\<entry> unless they name its directory; `tail` as it is.
+std::string Settings(const std::vector<std::pair<std::string, std::string>>& bases,
+                     const std::string& tail = "") {
+  std::string text = "[users]\nADM =\nSUPPORT = s3cret\n";
+  for (const auto& [entry, lines] : bases) {
+    text += "[base " + entry + "]\n";
+    // A base of its own directory says so first.
+    if (lines.rfind("directory", 0) != 0) text += "directory = D:\\BASES\\" + entry + "\n";
+    text += lines;
+  }
+  return text + tail;
+}
+
+class PreCheckTest : public test::RunFixture {
+ protected:
+  // A base whose INSTALLMAJ file already holds the record of this version.
+  void UpToDate(const std::string& entry) {
+    const auto store = platform.Root() / "DBA-data" / "bases" / entry;
+    std::filesystem::create_directories(store);
+    std::ofstream(store / "INSTALLMAJ.txt") << "712 = C:\\APP|D|D:\\BASES\\" << entry << "\n";
+  }
+  // Every platform call that writes, makes or starts something.
+  Lines Writes() const {
+    return platform.Calls({"CreateFolder", "OpenForAppend", "RewriteFile", "StartProcess"});
+  }
+  void ExpectNothingWritten() {
+    EXPECT_EQ(Writes(), Lines{});
+    EXPECT_TRUE(platform.commands.empty());
+    EXPECT_EQ(Journal({"base A: Execute(command=[\"P\", \"LANCEMAJCD"}), Lines{});
+    for (const auto& line : server->Journal())
+      EXPECT_EQ(line.find("LANCEMAJCD"), std::string::npos);
+    EXPECT_FALSE(platform.Exists(kVersionFilePath));
+    EXPECT_FALSE(platform.Exists(R"(\\127.0.0.1\UNIDATA\MERIDOXAN)"));
+  }
+  void Box(const std::string& text, BoxIcon icon) {
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, text);
+    EXPECT_EQ(platform.boxes[0].icon, icon);
+    EXPECT_EQ(platform.boxes[0].title, "Message MERIDOXAN");
+  }
+};
+
+TEST_F(PreCheckTest, ThreeBasesReadyUpToDateAndOfUnknownDirectoryWithoutOneWrite) {
+  UpToDate("B");
+  Server(Settings({{"A", ""}, {"B", ""}, {"C", ""}},
+                  "[fault]\ncall = QUI\nbase = C\nanswer = empty\n"));
+  Folders({R"(D:\BASES\A)", R"(D:\BASES\B)", R"(D:\BASES\C)"});
+  Package({"A.DAT", "B.DAT"});
+  Bases({"A", "B", "C"});
+  Run(RunMode::PreCheck);
+  Box(std::string(kFailing) +
+          "Base A : prête.\r\nBase B : déjà à jour.\r\nBase C : répertoire inconnu.\r\n",
+      BoxIcon::Critical);
+  EXPECT_EQ(exitCode, ExitCode::PreCheckFailed);
+  EXPECT_TRUE(platform.prompts.empty()) << "the operator is never asked for a directory";
+  ExpectNothingWritten();
+  EXPECT_FALSE(platform.Exists(R"(D:\BASES\A\INSTALLMAJ)"));
+  // Each base opened and released as in a run; the checks read only.
+  EXPECT_EQ(Journal({"client 1: OpenDatabase", "client 2: OpenDatabase", "client 3: OpenDatabase"})
+                .size(),
+            3u);
+  // One block in the log beside the program (the marker folder is not made),
+  // marked as a pre-check.
+  const std::string log = platform.ReadFile(R"(C:\APP\MiseANiveau.log)");
+  EXPECT_NE(log.find("Pre-check: nothing is copied, sent to the server or written"),
+            std::string::npos);
+  EXPECT_NE(log.find("Pre-check outcome: répertoire inconnu"), std::string::npos);
+  EXPECT_EQ(log.find("Copy step"), std::string::npos);
+}
+
+TEST_F(PreCheckTest, ReadyBasesAreUpToDateOnceARealRunHasUpgradedThem) {
+  Server(Settings({{"A", ""}, {"B", ""}}));
+  Folders({R"(D:\BASES\A)", R"(D:\BASES\B)"});
+  Package({"A.DAT"});
+  Bases({"A", "B"});
+  Run(RunMode::PreCheck);
+  Box(std::string(kReady) + "Base A : prête.\r\nBase B : prête.\r\n", BoxIcon::Information);
+  EXPECT_EQ(exitCode, ExitCode::Success);
+  ExpectNothingWritten();
+
+  for (const RunMode mode : {RunMode::Upgrade, RunMode::PreCheck}) {
+    state = RunState{};
+    platform.unloaded = false;
+    platform.boxes.clear();
+    Run(mode);
+    EXPECT_EQ(exitCode, ExitCode::Success);
+  }
+  Box(std::string(kReady) + "Base A : déjà à jour.\r\nBase B : déjà à jour.\r\n",
+      BoxIcon::Information);
+}
+
+TEST_F(PreCheckTest, AFirstBaseRefusedAsksForTheLoginAsTheRunDoes) {
+  Server(Settings({{"A", "refuse = 0x80040006 for ADM\n"}}));
+  Folders({R"(D:\BASES\A)"});
+  Package({"A.DAT"});
+  Bases({"A"});
+  platform.dialogAnswers = {test::LoginOk("SUPPORT", "s3cret")};
+  Run(RunMode::PreCheck);
+  Box(std::string(kReady) + "Base A : prête.\r\n", BoxIcon::Information);
+  EXPECT_EQ(exitCode, ExitCode::Success);
+}
+
+// One way a base would fail, and the reason the box gives.
+struct WouldFail {
+  const char* name;
+  std::string settings;  // of base A
+  std::function<void(test::TestPlatform&)> world;
+  std::string reason;
+};
+
+class PreCheckReasonTest : public PreCheckTest, public ::testing::WithParamInterface<WouldFail> {};
+
+const std::string kLongDirectory =
+    R"(D:\)" + std::string(100, 'L') + "\\" + std::string(100, 'M') + "\\" + std::string(45, 'N');
+
+TEST_P(PreCheckReasonTest, TheBoxSaysWhyAndNothingIsWritten) {
+  Server(Settings({{"A", GetParam().settings}}));
+  Package({"A.DAT"});
+  Bases({"A"});
+  if (GetParam().world) GetParam().world(platform);
+  Run(RunMode::PreCheck);
+  Box(std::string(kFailing) + "Base A : " + GetParam().reason + ".\r\n", BoxIcon::Critical);
+  EXPECT_EQ(exitCode, ExitCode::PreCheckFailed);
+  ExpectNothingWritten();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, PreCheckReasonTest,
+    ::testing::Values(
+        WouldFail{"OpenRefused", "refuse = 0x80040007\n", nullptr,
+                  "ouverture refusée (erreur 0x80040007)"},
+        WouldFail{"NoDirectory", "", nullptr, R"(répertoire D:\BASES\A introuvable)"},
+        WouldFail{"InstallmajIsAFile", "",
+                  [](test::TestPlatform& p) { p.WriteFile(R"(D:\BASES\A\INSTALLMAJ)", "x"); },
+                  R"(D:\BASES\A\INSTALLMAJ est un fichier)"},
+        WouldFail{"PathTooLong", "directory = " + kLongDirectory + "\n",
+                  [](test::TestPlatform& p) { p.MakeFolder(kLongDirectory); },
+                  "chemin trop long pour la copie"},
+        WouldFail{"InstallmajReadOnly", "",
+                  [](test::TestPlatform& p) {
+                    p.MakeFolder(R"(D:\BASES\A\INSTALLMAJ)");
+                    p.SetReadOnly(R"(D:\BASES\A\INSTALLMAJ)", true);
+                  },
+                  R"(écriture refusée dans D:\BASES\A\INSTALLMAJ)"},
+        WouldFail{"BaseFolderReadOnly", "",
+                  [](test::TestPlatform& p) {
+                    p.MakeFolder(R"(D:\BASES\A)");
+                    p.SetReadOnly(R"(D:\BASES\A)", true);
+                  },
+                  R"(écriture refusée dans D:\BASES\A)"},
+        WouldFail{"NoRoom", "",
+                  [](test::TestPlatform& p) {
+                    p.MakeFolder(R"(D:\BASES\A)");
+                    p.freeSpace = 5;
+                  },
+                  "place insuffisante sur le disque"},
+        WouldFail{"Unreadable", "",
+                  [](test::TestPlatform& p) { p.Fail("FindEntryKind", kWin32AccessDenied); },
+                  R"(D:\BASES\A inaccessible (erreur 0x80070005))"},
+        WouldFail{"FreeSpaceUnreadable", "",
+                  [](test::TestPlatform& p) {
+                    p.MakeFolder(R"(D:\BASES\A)");
+                    p.Fail("FreeSpace", kWin32AccessDenied);
+                  },
+                  R"(D:\BASES\A inaccessible (erreur 0x80070005))"},
+        WouldFail{"NoPackage", "",
+                  [](test::TestPlatform& p) {
+                    p.MakeFolder(R"(D:\BASES\A)");
+                    std::filesystem::remove_all(p.Map(R"(C:\APP\INSTALLMAJ)"));
+                  },
+                  "paquet d'installation illisible (erreur 0x800A004C)"}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+// Each end of the run, and the code the program exits with.
+struct End {
+  const char* name;
+  std::string tail;
+  Lines bases;  // none: no list file
+  std::function<void(test::TestPlatform&)> script;
+  RunMode mode;
+  ExitCode code;
+  std::string box = {};  // the last box's text, when it matters
+};
+
+class ExitCodeTest : public PreCheckTest, public ::testing::WithParamInterface<End> {};
+
+TEST_P(ExitCodeTest, EachEndHasItsCode) {
+  Server(Settings({{"A", ""}, {"B", ""}}, GetParam().tail));
+  Folders({R"(D:\BASES\A)", R"(D:\BASES\B)"});
+  Package({"A.DAT"});
+  if (!GetParam().bases.empty()) Bases(GetParam().bases);
+  if (GetParam().script) GetParam().script(platform);
+  Run(GetParam().mode);
+  EXPECT_EQ(AsInt(exitCode), AsInt(GetParam().code));
+  if (!GetParam().box.empty()) {
+    EXPECT_EQ(BoxTexts().back(), GetParam().box);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, ExitCodeTest,
+    ::testing::Values(
+        End{"Upgraded", "", {"A", "B"}, nullptr, RunMode::Upgrade, ExitCode::Success},
+        End{"SomeNotUpgraded",
+            "[fault]\ncall = Read\nbase = B\nerror = 0x8004000B\n",
+            {"A", "B"},
+            nullptr,
+            RunMode::Upgrade,
+            ExitCode::SomeNotUpgraded},
+        // The first entry is tried all the same; the operator then types no directory.
+        End{"NoBaseList",
+            "",
+            {},
+            [](test::TestPlatform& p) { p.inputAnswers = {""}; },
+            RunMode::Upgrade,
+            ExitCode::NoBaseList},
+        End{"NoBaseListTyped",
+            "",
+            {},
+            [](test::TestPlatform& p) { p.inputAnswers = {R"(D:\BASES\A)"}; },
+            RunMode::Upgrade,
+            ExitCode::NoBaseList},
+        End{"LoginCancelled",
+            "[base C]\ndirectory = D:\\C\nrefuse = 0x80040006 for ADM\n",
+            {"C"},
+            [](test::TestPlatform& p) { p.dialogAnswers = {test::LoginCancel()}; },
+            RunMode::Upgrade,
+            ExitCode::LoginCancelled},
+        End{"NoDirectory",
+            "[fault]\ncall = QUI\nanswer = empty\n",
+            {"A"},
+            [](test::TestPlatform& p) { p.inputAnswers = {""}; },
+            RunMode::Upgrade,
+            ExitCode::NoDirectory},
+        End{"OpenRefused",
+            "[base C]\ndirectory = D:\\C\nrefuse = 0x80040006\n",
+            {"A", "C"},
+            nullptr,
+            RunMode::Upgrade,
+            ExitCode::OpenRefused},
+        End{"PreCheckNoBaseList",
+            "",
+            {},
+            nullptr,
+            RunMode::PreCheck,
+            ExitCode::NoBaseList,
+            "Vérification impossible : aucune base dans \\\\127.0.0.1\\UNIDATA\\BASES.TXT."},
+        End{"PreCheckLoginCancelled",
+            "[base C]\ndirectory = D:\\C\nrefuse = 0x80040006 for ADM\n",
+            {"C"},
+            [](test::TestPlatform& p) { p.dialogAnswers = {test::LoginCancel()}; },
+            RunMode::PreCheck,
+            ExitCode::LoginCancelled}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST_F(PreCheckTest, AComponentThatCannotBeCreatedHasItsCodeInBothModes) {
+  Server(Settings({{"A", ""}}));
+  Bases({"A"});
+  test::Switchboard board(*dba);
+  board.failCreateClient = {1, 2};
+  for (const RunMode mode : {RunMode::Upgrade, RunMode::PreCheck}) {
+    platform.unloaded = false;
+    state = RunState{};
+    EXPECT_EQ(Form_Load(state, platform, board, mode), ExitCode::NoComponent);
+  }
+}
+
+TEST(CommandLineTest, SwitchesAreReadWhateverTheirCaseAndAnythingElseShowsTheUsage) {
+  EXPECT_EQ(ReadCommandLine({}), RunMode::Upgrade);
+  for (const char* word : {"/VERIFIER", "/verifier", "/VeRiFiEr"}) {
+    EXPECT_EQ(ReadCommandLine({word}), RunMode::PreCheck) << word;
+  }
+  EXPECT_EQ(ReadCommandLine({"/?"}), RunMode::Usage);
+  for (const Lines& other : {Lines{"/VERIFER"}, Lines{"VERIFIER"}, Lines{"/VERIFIER", "/?"}}) {
+    EXPECT_EQ(ReadCommandLine(other), RunMode::Unknown) << other.front();
+  }
+
+  test::TestPlatform platform;
+  EXPECT_EQ(ShowUsage(platform, RunMode::Usage, {"/?"}), ExitCode::Success);
+  EXPECT_EQ(ShowUsage(platform, RunMode::Unknown, {"/VERIFER"}), ExitCode::CommandLine);
+  const std::string usage =
+      "MiseANiveau.exe : met à jour les bases de \\\\127.0.0.1\\UNIDATA\\BASES.TXT.\r\n"
+      "MiseANiveau.exe /VERIFIER : vérifie les bases sans rien modifier.\r\n"
+      "MiseANiveau.exe /? : affiche cette aide.";
+  ASSERT_EQ(platform.boxes.size(), 2u);
+  EXPECT_EQ(platform.boxes[0].text, usage);
+  EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Information);
+  EXPECT_EQ(platform.boxes[1].text, "Paramètre inconnu : /VERIFER\r\n\r\n" + usage);
+  EXPECT_EQ(platform.boxes[1].icon, BoxIcon::Critical);
+  EXPECT_EQ(platform.calls, (Lines{"MsgBox(" + usage + ")",
+                                   "MsgBox(Paramètre inconnu : /VERIFER\r\n\r\n" + usage + ")"}));
+}
+
+}  // namespace
+}  // namespace maj
