@@ -40,7 +40,7 @@ CopyVerdict CheckCopyWithoutWriting(FileSystemObject* fso, Platform& platform,
     return Verdict(Readiness::Unreadable, destination, err);
   }
   if (kind == EntryKind::Other) return Verdict(Readiness::DestinationIsAFile, destination);
-  if (CheckCopyPaths(files, destination) != kOk) {
+  if (CheckCopyPaths(platform, files, destination) != kOk) {
     return Verdict(Readiness::PathTooLong, destination);
   }
 
