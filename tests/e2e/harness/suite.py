@@ -217,6 +217,8 @@ class Suite:
                     s.process.wait()
                     if fatal is None:
                         fatal = "the program was still running at the end of the scenario"
+                # Nothing left that a plain removal of the build folder cannot remove.
+                world.reopen_closed_folders()
         return ([fatal] if fatal else []) + s.problems
 
 

@@ -54,8 +54,7 @@ class World:
 
     def reset(self):
         """Leaves the prefix as the suite prepared it and makes a fresh share."""
-        while self._closed:
-            open_to_new_files(self._closed.pop())
+        self.reopen_closed_folders()
         dosdevices = self.prefix / "dosdevices"
         for entry in dosdevices.iterdir():
             name = entry.name.lower()
@@ -94,6 +93,11 @@ class World:
             subprocess.run(["chattr", "+i", str(path)], check=True)
         self._closed.append(path)
         return path
+
+    def reopen_closed_folders(self):
+        """Undoes every close_to_new_files."""
+        while self._closed:
+            open_to_new_files(self._closed.pop())
 
     def read(self, windows_path):
         """The file's bytes, or None when it is missing."""
@@ -140,5 +144,8 @@ def remove_tree(path):
 
     for sub in path.rglob("*"):
         if not sub.is_symlink():
-            os.chmod(sub, sub.stat().st_mode | stat.S_IWUSR)
+            try:
+                os.chmod(sub, sub.stat().st_mode | stat.S_IWUSR)
+            except PermissionError:  # a folder closed to new files by an interrupted run
+                open_to_new_files(sub)
     shutil.rmtree(path, onerror=writable_again)
