@@ -5,8 +5,8 @@
 
 #include "app/PreCheck.h"
 #include "app/Rapport.h"
-#include "app/SessionEnd.h"
 #include "app/RunParts.h"
+#include "app/SessionEnd.h"
 #include "app/VersionFile.h"
 #include "connection/Connexion.h"
 #include "connection/Frm_Connexion.h"

@@ -18,7 +18,6 @@
 // shobjidl.h needs the types windows.h declares.
 #include <shobjidl.h>
 
-
 #include "platform/Platform.h"
 #include "platform/win32/BusyPointer.h"
 #include "platform/win32/MainWindow.h"
