@@ -47,7 +47,7 @@ def precheck_three_bases(s):
                  "Base list: 3 entries read",
                  "Base 1: BASE A",
                  r"Directory D:\BASES\BASE A (server answer)",
-                 "Check of version 712: 0x8004000B",
+                 "Check of version 712: 0x8004000B Record not found.",
                  "Pre-check outcome: prête",
                  "Base 2: BASE B",
                  "Pre-check outcome: déjà à jour",
