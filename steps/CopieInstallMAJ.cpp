@@ -83,7 +83,8 @@ ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform, const std
 
 ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
   std::unique_ptr<Process> process;
-  if (const ErrorNumber err = platform.StartProcess(commandLine, StartWindow::NoConsoleWindow, process)) {
+  if (const ErrorNumber err =
+          platform.StartProcess(commandLine, StartWindow::NoConsoleWindow, process)) {
     return err;
   }
   std::uint64_t exitCode = kNoExitCode;
@@ -101,8 +102,8 @@ ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
                          const std::string& commandLine, std::uint64_t& exitCode) {
   exitCode = kNoExitCode;
   std::unique_ptr<Process> process;
-  if (const ErrorNumber err =
-          platform.StartSystemProcess(program, commandLine, StartWindow::NoConsoleWindow, process)) {
+  if (const ErrorNumber err = platform.StartSystemProcess(program, commandLine,
+                                                          StartWindow::NoConsoleWindow, process)) {
     return err;
   }
   WaitFor(platform, *process, exitCode);
