@@ -2,7 +2,7 @@
 copies show; and the verdict on a base."""
 
 from harness.operator import fields
-from harness.scenario import BOX_TITLE, INFORMATION, scenario
+from harness.scenario import BOX_TITLE, CRITICAL, INFORMATION, scenario
 
 from .common import APP, lancemajcd, qui, run_one_base, summary
 
@@ -37,6 +37,20 @@ def read_fails_other_number(s):
     s.check_version(b"\r\n")
     s.check_journal(['base BASE1: Read(file="INSTALLMAJ", key="712") -> 0x80004005'],
                     calls=["Read"])
+
+
+@scenario("no package folder beside the program: nothing copied, not upgraded, the run goes on")
+def package_folder_missing(s):
+    s.install(APP, {})
+    s.world.host(APP + r"\INSTALLMAJ").rmdir()
+    for n in (1, 2):
+        s.base("BASE%d" % n, r"D:\BASES\BASE%d" % n)
+    s.base_list("BASE1\r\nBASE2\r\n")
+    s.start()
+    s.message_box(summary([("BASE1", False), ("BASE2", False)]), CRITICAL)
+    s.ends()
+    for n in (1, 2):
+        s.check_package(r"D:\BASES\BASE%d" % n, expected={})
 
 
 WATCHED = r"C:\WATCH"
