@@ -24,8 +24,10 @@ namespace maj {
 // The icon of a message box.
 enum class BoxIcon { Critical, Information };
 
-// How a started process shows its first window.
-enum class StartWindow { Normal, Minimised };
+// How a started process shows its first window. NoConsoleWindow: a console
+// program gets a console of its own that is never shown, so nothing appears
+// and the focus stays where it was.
+enum class StartWindow { Normal, Minimised, NoConsoleWindow };
 
 enum class EntryKind { Missing, Folder, Other };
 

@@ -68,7 +68,7 @@ ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform, const std
   if (basePath.empty() || !IsQuotablePath(basePath)) return kErrInvalidCall;
   const std::string destination = basePath + R"(\INSTALLMAJ)";
   // xcopy asks "file or directory?" about a destination it cannot see, in a
-  // minimised window nobody answers: every path is checked, and the folder
+  // console nobody sees: every path is checked, and the folder
   // made, before the first copy.
   if (const ErrorNumber err = CheckCopyPaths(platform, files, destination)) return err;
   if (const ErrorNumber err = PrepareDestination(platform, destination)) return err;
@@ -83,7 +83,8 @@ ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform, const std
 
 ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
   std::unique_ptr<Process> process;
-  if (const ErrorNumber err = platform.StartProcess(commandLine, StartWindow::Minimised, process)) {
+  if (const ErrorNumber err =
+          platform.StartProcess(commandLine, StartWindow::NoConsoleWindow, process)) {
     return err;
   }
   std::uint64_t exitCode = kNoExitCode;
@@ -101,8 +102,8 @@ ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
                          const std::string& commandLine, std::uint64_t& exitCode) {
   exitCode = kNoExitCode;
   std::unique_ptr<Process> process;
-  if (const ErrorNumber err =
-          platform.StartSystemProcess(program, commandLine, StartWindow::Minimised, process)) {
+  if (const ErrorNumber err = platform.StartSystemProcess(program, commandLine,
+                                                          StartWindow::NoConsoleWindow, process)) {
     return err;
   }
   WaitFor(platform, *process, exitCode);

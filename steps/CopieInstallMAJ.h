@@ -21,9 +21,10 @@ namespace maj {
 // The copy command line of one file into a destination folder.
 std::string CopyCommand(const std::string& file, const std::string& destination);
 
-// Starts the command line minimised and returns as soon as its process has
-// ended, handling window messages as they arrive (and at least every 100 ms)
-// meanwhile.
+// Starts the command line without a console window (a minimised console per
+// copy took the focus from the main window and cost more than the rest of the
+// run) and returns as soon as its process has ended, handling window messages
+// as they arrive (and at least every 100 ms) meanwhile.
 [[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine);
 // The same for `program` of the system folder, named by its full path.
 [[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& program,

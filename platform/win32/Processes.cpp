@@ -56,10 +56,17 @@ ErrorNumber Start(const wchar_t* application, const std::string& commandLine, St
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = window == StartWindow::Minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
+  DWORD flags = 0;
+  if (window == StartWindow::NoConsoleWindow) {
+    // Not DETACHED_PROCESS: the program keeps a console, so it behaves as
+    // from a console window; only the window is not made.
+    flags = CREATE_NO_WINDOW;
+  } else {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = window == StartWindow::Minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
+  }
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(application, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  if (!CreateProcessW(application, buffer.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
                       &startup, &started)) {
     return LastError();
   }

@@ -125,7 +125,7 @@ TYPED_TEST_P(PlatformContract, ACopyCommandRunsToItsEndAndIsSeenEnded) {
   std::unique_ptr<Process> process;
   ASSERT_EQ(
       this->P().StartProcess("xcopy \"" + folder + "\\A.DAT\" \"" + folder + "\\INSTALLMAJ\" /C /Y",
-                             StartWindow::Minimised, process),
+                             StartWindow::NoConsoleWindow, process),
       kOk);
   ASSERT_TRUE(process);
   bool ended = false;

@@ -398,7 +398,9 @@ ErrorNumber TestPlatform::CreateFileSystemObject(std::shared_ptr<FileSystemObjec
 ErrorNumber TestPlatform::StartProcess(const std::string& commandLine, StartWindow window,
                                        std::unique_ptr<Process>& process) {
   if (const ErrorNumber err = Call("StartProcess", commandLine)) return err;
-  if (window != StartWindow::Minimised) unexpected.push_back("a process not started minimised");
+  if (window != StartWindow::NoConsoleWindow) {
+    unexpected.push_back("a process started with a console window");
+  }
   if (runningProcesses != 0) unexpected.push_back("two processes at once: " + commandLine);
   commands.push_back(commandLine);
   if (StartsWith(commandLine, "xcopy ")) RunXcopy(commandLine);

@@ -219,7 +219,7 @@ class Operator:
         """Starts `exit-code PID` beside the program and returns at once: the
         helper holds the process, so its exit code can be read however soon
         it ends. `finish_watch` gives that code."""
-        argv = ["wine", self.exe, "exit-code", str(pid), "--timeout", "%g" % timeout]
+        argv = wine.command(self.exe, "exit-code", pid, "--timeout", "%g" % timeout)
         out_file = tempfile.TemporaryFile()
         process = subprocess.Popen(argv, env=self.env, stdin=subprocess.DEVNULL,
                                    stdout=out_file, stderr=subprocess.DEVNULL)

@@ -118,15 +118,15 @@ HWND FindTitled(DWORD pid, const std::wstring& title) {
 
 }  // namespace
 
-bool Launch(const std::wstring& exe, const std::wstring& title,
+bool Launch(const std::wstring& exe, const std::wstring& arguments, const std::wstring& title,
             const std::optional<std::wstring>& until, DWORD timeoutMs, LaunchTimes& times,
             std::string& error) {
   const std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/"));
   Started started;
   const Stopwatch clock;
   // Without this helper's console, as when an operator starts it.
-  if (!Start(L"\"" + exe + L"\"", folder.c_str(), SW_SHOWDEFAULT, DETACHED_PROCESS, started,
-             error)) {
+  const std::wstring line = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+  if (!Start(line, folder.c_str(), SW_SHOWDEFAULT, DETACHED_PROCESS, started, error)) {
     return false;
   }
   times.pid = started.pid;
@@ -174,7 +174,8 @@ bool SampleResponses(HWND window, const std::wstring& until, DWORD limitMs, DWOR
   return true;
 }
 
-bool TimeCommands(const std::wstring& file, DWORD timeoutMs, std::string& error) {
+bool TimeCommands(const std::wstring& file, CopyWindow window, DWORD timeoutMs,
+                  const std::function<void()>& look, std::string& error) {
   std::ifstream in(std::filesystem::path(file), std::ios::binary);
   if (!in) {
     error = "cannot read " + com::Narrow(file);
@@ -185,13 +186,24 @@ bool TimeCommands(const std::wstring& file, DWORD timeoutMs, std::string& error)
   // As the program does: a process without a console, so that each command
   // gets a console of its own, which is most of its cost under Wine.
   FreeConsole();
+  const WORD show = window == CopyWindow::Minimised ? SW_SHOWMINIMIZED : SW_SHOWDEFAULT;
+  const DWORD flags = window == CopyWindow::None ? CREATE_NO_WINDOW : 0;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
     Started started;
     const Stopwatch clock;
-    if (!Start(com::Widen(line), nullptr, SW_SHOWMINIMIZED, 0, started, error)) return false;
-    if (WaitForSingleObject(started.process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+    if (!Start(com::Widen(line), nullptr, show, flags, started, error)) return false;
+    DWORD waited = WAIT_TIMEOUT;
+    if (look) {
+      while ((waited = WaitForSingleObject(started.process.Get(), 2)) == WAIT_TIMEOUT &&
+             clock.Ms() < timeoutMs) {
+        look();
+      }
+    } else {
+      waited = WaitForSingleObject(started.process.Get(), timeoutMs);
+    }
+    if (waited != WAIT_OBJECT_0) {
       TerminateProcess(started.process.Get(), 1);
       error = "still running after the time limit: " + line;
       return false;

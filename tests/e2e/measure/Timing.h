@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,11 +20,11 @@ struct LaunchTimes {
 };
 
 // Starts the program (its folder as the working folder, the show state left
-// to it, no console, as from the desktop) and times its window titled
-// `title`, then the window titled `until`.
+// to it, no console, as from the desktop) with `arguments` after its quoted
+// path, and times its window titled `title`, then the window titled `until`.
 // The program is left running. False with `error` when it ends first or a
 // window does not come within `timeoutMs`.
-bool Launch(const std::wstring& exe, const std::wstring& title,
+bool Launch(const std::wstring& exe, const std::wstring& arguments, const std::wstring& title,
             const std::optional<std::wstring>& until, DWORD timeoutMs, LaunchTimes& times,
             std::string& error);
 
@@ -40,10 +41,16 @@ struct Responsiveness {
 bool SampleResponses(HWND window, const std::wstring& until, DWORD limitMs, DWORD timeoutMs,
                      Responsiveness& seen, std::string& error);
 
+// How the copies are started: with a minimised console window, as the
+// program used to, or without a console window (CREATE_NO_WINDOW), as it does.
+enum class CopyWindow { Minimised, None };
+
 // Runs each line of the UTF-8 file as a command line, one after the other,
-// started minimised from a process without a console as the program starts
-// its copies, and prints how long each took from CreateProcessW to its end,
-// with its exit code. This process has no console afterwards.
-bool TimeCommands(const std::wstring& file, DWORD timeoutMs, std::string& error);
+// started from a process without a console as the program starts its copies,
+// and prints how long each took from CreateProcessW to its end, with its exit
+// code. With `look`, it is called about every 2 ms while each command runs
+// (the times then include it). This process has no console afterwards.
+bool TimeCommands(const std::wstring& file, CopyWindow window, DWORD timeoutMs,
+                  const std::function<void()>& look, std::string& error);
 
 }  // namespace op

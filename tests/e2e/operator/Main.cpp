@@ -9,8 +9,9 @@
 //   maj-operator key HWND KEY [--closes] [--timeout S]
 //   maj-operator press HWND BUTTON [--closes] [--timeout S]
 //   maj-operator counters PID
-//   maj-operator launch EXE --title T [--until T] [--timeout S]
-//   maj-operator time-commands FILE [--timeout S]
+//   maj-operator launch EXE --title T [--until T] [--args A] [--timeout S]
+//   maj-operator time-commands FILE [--window minimised|none] [--watch] [--timeout S]
+//   maj-operator watch-copies PID --until T [--timeout S]
 //   maj-operator responsive HWND --until T [--timeout S]
 //   maj-operator end PID [--timeout S]
 //   maj-operator exit-code PID [--timeout S]
@@ -24,6 +25,7 @@
 #include <shellapi.h>
 
 #include <cwchar>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -33,6 +35,7 @@
 #include "support/win32/Handles.h"
 #include "tests/e2e/measure/Counters.h"
 #include "tests/e2e/measure/Timing.h"
+#include "tests/e2e/operator/Watch.h"
 #include "tests/win32/operator/Act.h"
 #include "tests/win32/operator/Look.h"
 #include "tests/win32/operator/Output.h"
@@ -54,8 +57,9 @@ constexpr wchar_t kUsageText[] =
     L"[--timeout S]\n"
     L"       maj-operator press HWND BUTTON [--closes] [--timeout S]\n"
     L"       maj-operator counters PID\n"
-    L"       maj-operator launch EXE --title T [--until T] [--timeout S]\n"
-    L"       maj-operator time-commands FILE [--timeout S]\n"
+    L"       maj-operator launch EXE --title T [--until T] [--args A] [--timeout S]\n"
+    L"       maj-operator time-commands FILE [--window minimised|none] [--watch] [--timeout S]\n"
+    L"       maj-operator watch-copies PID --until T [--timeout S]\n"
     L"       maj-operator responsive HWND --until T [--timeout S]\n"
     L"       maj-operator end PID [--timeout S]\n"
     L"       maj-operator exit-code PID [--timeout S]";
@@ -86,8 +90,11 @@ struct Options {
   std::vector<std::wstring> positional;
   op::Criteria criteria;
   std::optional<std::wstring> until;
+  std::wstring arguments;
   DWORD timeoutMs = 10000;
   bool closes = false;
+  bool watch = false;
+  op::CopyWindow window = op::CopyWindow::None;
 };
 
 bool ParseNumber(const std::wstring& text, unsigned long long& value) {
@@ -109,11 +116,19 @@ bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::
     unsigned long long number = 0;
     if (arg == L"--closes") {
       options.closes = true;
+    } else if (arg == L"--watch") {
+      options.watch = true;
     } else if (arg.rfind(L"--", 0) == 0 && !hasValue) {
       error = com::Narrow(arg) + " needs a value";
       return false;
     } else if (arg == L"--title") {
       options.criteria.title = args[++i];
+    } else if (arg == L"--window") {
+      const std::wstring& way = args[++i];
+      if (way != L"minimised" && way != L"none") return Refuse(error, "bad --window");
+      options.window = way == L"minimised" ? op::CopyWindow::Minimised : op::CopyWindow::None;
+    } else if (arg == L"--args") {
+      options.arguments = args[++i];
     } else if (arg == L"--until") {
       options.until = args[++i];
     } else if (arg == L"--class") {
@@ -278,8 +293,8 @@ std::string Milliseconds(double ms) {
 int Launch(const std::wstring& exe, const Options& options) {
   op::LaunchTimes times;
   std::string error;
-  const bool done =
-      op::Launch(exe, *options.criteria.title, options.until, options.timeoutMs, times, error);
+  const bool done = op::Launch(exe, options.arguments, *options.criteria.title, options.until,
+                               options.timeoutMs, times, error);
   if (times.pid != 0) op::PrintField("pid", std::to_string(times.pid));
   if (!done) return Fail(error);
   op::PrintField("window", op::Hex(reinterpret_cast<ULONG_PTR>(times.window)));
@@ -294,7 +309,43 @@ int Launch(const std::wstring& exe, const Options& options) {
 
 int TimeCommands(const std::wstring& file, const Options& options) {
   std::string error;
-  return op::TimeCommands(file, options.timeoutMs, error) ? kDone : Fail(error);
+  // With --watch: every window the commands show while they run.
+  op::WindowWatch watch(GetCurrentProcessId(), L"xcopy.exe");
+  const std::function<void()> look = [&watch] { watch.Look(); };
+  const bool done = op::TimeCommands(file, options.window, options.timeoutMs,
+                                     options.watch ? look : std::function<void()>(), error);
+  if (options.watch) watch.Print();
+  return done ? kDone : Fail(error);
+}
+
+// Watches the program's copies until it shows a window titled `until`: the
+// copies seen, and every window another process showed meanwhile.
+int WatchCopies(const std::wstring& pidText, const Options& options) {
+  unsigned long long pid = 0;
+  if (!ParseNumber(pidText, pid)) return Fail("not a process id: " + com::Narrow(pidText));
+  const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));
+  if (!process) return Fail("no process " + com::Narrow(pidText));
+  op::Criteria until;
+  until.pid = static_cast<DWORD>(pid);
+  until.title = options.until;
+  op::WindowWatch watch(static_cast<DWORD>(pid), L"xcopy.exe");
+  const ULONGLONG end = GetTickCount64() + options.timeoutMs;
+  for (int look = 0;; ++look) {
+    watch.Look();
+    // Asking every window for its title is slower: one time in ten.
+    if (look % 10 == 0 && !op::TopWindows(until).empty()) break;
+    if (WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0) {
+      watch.Print();
+      return Fail("the program ended first");
+    }
+    if (GetTickCount64() >= end) {
+      watch.Print();
+      return Fail("no such window appeared in time");
+    }
+    Sleep(2);
+  }
+  watch.Print();
+  return kDone;
 }
 
 // How the window answers while its program works, until a later window shows.
@@ -321,7 +372,8 @@ int Run(const std::vector<std::wstring>& args) {
   }
   const std::wstring& command = args[0];
   const bool single = command == L"show" || command == L"counters" || command == L"launch" ||
-                      command == L"time-commands" || command == L"end" || command == L"exit-code";
+                      command == L"time-commands" || command == L"end" ||
+                      command == L"watch-copies" || command == L"exit-code";
   const bool windowOnly = command == L"show" || command == L"responsive";
   const std::size_t needed = command == L"list" || command == L"wait" ? 0
                              : single || windowOnly                   ? 1
@@ -330,7 +382,7 @@ int Run(const std::vector<std::wstring>& args) {
                      command == L"type" || command == L"key" || command == L"press";
   if (!known || options.positional.size() != needed ||
       (command == L"launch" && !options.criteria.title) ||
-      (command == L"responsive" && !options.until)) {
+      ((command == L"responsive" || command == L"watch-copies") && !options.until)) {
     op::PrintError(com::Narrow(kUsageText));
     return kUsage;
   }
@@ -341,6 +393,7 @@ int Run(const std::vector<std::wstring>& args) {
   if (command == L"time-commands") return TimeCommands(options.positional[0], options);
   if (command == L"end") return End(options.positional[0], options);
   if (command == L"exit-code") return ExitCode(options.positional[0], options);
+  if (command == L"watch-copies") return WatchCopies(options.positional[0], options);
 
   HWND window = nullptr;
   if (!ParseWindow(options.positional[0], window, error)) return Fail(error);

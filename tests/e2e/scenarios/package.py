@@ -1,9 +1,10 @@
-"""The install package: what is copied, in which order, to where; and the
-verdict on a base."""
+"""The install package: what is copied, in which order, to where, how the
+copies show; and the verdict on a base."""
 
-from harness.scenario import scenario
+from harness.operator import fields
+from harness.scenario import BOX_TITLE, CRITICAL, INFORMATION, scenario
 
-from .common import lancemajcd, qui, run_one_base
+from .common import APP, lancemajcd, qui, run_one_base, summary
 
 
 @scenario("a package of three files copied in enumeration order, a sub-folder not")
@@ -36,3 +37,56 @@ def read_fails_other_number(s):
     s.check_version(b"\r\n")
     s.check_journal(['base BASE1: Read(file="INSTALLMAJ", key="712") -> 0x80004005'],
                     calls=["Read"])
+
+
+@scenario("no package folder beside the program: nothing copied, not upgraded, the run goes on")
+def package_folder_missing(s):
+    s.install(APP, {})
+    s.world.host(APP + r"\INSTALLMAJ").rmdir()
+    for n in (1, 2):
+        s.base("BASE%d" % n, r"D:\BASES\BASE%d" % n)
+    s.base_list("BASE1\r\nBASE2\r\n")
+    s.start()
+    s.message_box(summary([("BASE1", False), ("BASE2", False)]), CRITICAL)
+    s.ends()
+    for n in (1, 2):
+        s.check_package(r"D:\BASES\BASE%d" % n, expected={})
+
+
+WATCHED = r"C:\WATCH"
+
+
+def shown_windows(answer):
+    """The "window" lines of a watch: every window another process showed."""
+    return [line.split("\t", 1)[1] for line in answer.raw.replace("\r", "").split("\n")
+            if line.startswith("window\t")]
+
+
+@scenario("each copy runs without a window: none shows, the focus stays with the program")
+def copies_open_no_window(s):
+    # The watch sees a copy's console window when there is one: an xcopy
+    # started minimised, as each copy used to be, shows one.
+    s.world.write(WATCHED + r"\A.DAT", "a\r\n")
+    s.world.mkdir(WATCHED + r"\INSTALLMAJ")
+    s.world.write(WATCHED + r"\xcopy.txt",
+                  'xcopy "%s\\A.DAT" "%s\\INSTALLMAJ" /C /Y\r\n' % (WATCHED, WATCHED))
+    minimised = s.op.run("time-commands", WATCHED + r"\xcopy.txt", "--window", "minimised",
+                         "--watch", "--timeout", 60, timeout=60)
+    s.expect("a copy started minimised shows a window", True, len(shown_windows(minimised)) > 0)
+
+    s.install(APP, {"F%d.DAT" % n: "fichier %d\r\n" % n for n in range(1, 6)})
+    for n in (1, 2):
+        s.base("BASE%d" % n, r"D:\BASES\BASE%d" % n)
+    s.base_list("BASE1\r\nBASE2\r\n")
+    s.start()
+    watched = s.op.run("watch-copies", s.main.pid, "--until", BOX_TITLE, "--timeout", 120,
+                       timeout=120)
+    seen = fields(watched.raw)
+    s.expect("the watch ended at the summary box", "", seen.get("error", ""))
+    s.expect("copies seen running (of 10)", True, int(seen.get("children", 0)) >= 5)
+    s.expect("windows shown while the copies ran", [], shown_windows(watched))
+    s.expect("looks with the focus in another program", "0", seen.get("foreground-elsewhere"))
+    s.message_box(summary([("BASE1", True), ("BASE2", True)]), INFORMATION)
+    s.ends()
+    for n in (1, 2):
+        s.check_package(r"D:\BASES\BASE%d" % n)
