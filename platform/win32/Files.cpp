@@ -36,6 +36,18 @@ class FileByteSource final : public ByteSource {
 
 // A new file beside the target, deleted on every path unless it has taken
 // the target's place.
+// Every byte written, in pieces a single WriteFile takes.
+ErrorNumber WriteBytes(const FileCalls& calls, HANDLE file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    const auto piece = static_cast<DWORD>(std::min(bytes.size() - done, kMaxPiece));
+    if (!calls.writeFile(file, bytes.data() + done, piece, &written, nullptr)) return LastError();
+    done += written;
+  }
+  return kOk;
+}
+
 class TemporaryFile {
  public:
   TemporaryFile() = default;
@@ -64,15 +76,7 @@ class TemporaryFile {
 
   ErrorNumber WriteAll(const std::string& bytes) {
     const FileCalls& calls = RewriteCalls();
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      DWORD written = 0;
-      const auto piece = static_cast<DWORD>(std::min(bytes.size() - done, kMaxPiece));
-      if (!calls.writeFile(file_.Get(), bytes.data() + done, piece, &written, nullptr)) {
-        return LastError();
-      }
-      done += written;
-    }
+    if (const ErrorNumber err = WriteBytes(calls, file_.Get(), bytes)) return err;
     if (!calls.flushFileBuffers(file_.Get())) return LastError();
     if (!calls.closeHandle(file_.Release())) return LastError();
     return kOk;
@@ -147,15 +151,7 @@ ErrorNumber RewriteInPlace(const std::wstring& target, const std::string& bytes)
       FromCreateFile(calls.createFile(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return LastError();
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD written = 0;
-    const auto piece = static_cast<DWORD>(std::min(bytes.size() - done, kMaxPiece));
-    if (!calls.writeFile(file.Get(), bytes.data() + done, piece, &written, nullptr)) {
-      return LastError();
-    }
-    done += written;
-  }
+  if (const ErrorNumber err = WriteBytes(calls, file.Get(), bytes)) return err;
   if (!calls.setEndOfFile(file.Get())) return LastError();
   if (!calls.flushFileBuffers(file.Get())) return LastError();
   if (!calls.closeHandle(file.Release())) return LastError();
