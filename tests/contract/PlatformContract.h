@@ -129,8 +129,10 @@ TYPED_TEST_P(PlatformContract, ACopyCommandRunsToItsEndAndIsSeenEnded) {
       kOk);
   ASSERT_TRUE(process);
   bool ended = false;
+  // Messages that wake the wait are taken, as the run's own loop does.
   for (int wait = 0; wait < 600 && !ended; ++wait) {
     ASSERT_EQ(process->WaitForEnd(50, ended), kOk);
+    this->P().DoEvents();
   }
   EXPECT_TRUE(ended);
   EXPECT_EQ(this->Read(folder + "\\INSTALLMAJ\\A.DAT"), "données");

@@ -173,9 +173,7 @@ TEST(RunLogCalls, TheExitCodeOfAnEndedProcess) {
   Win32Platform platform;
   std::unique_ptr<Process> process;
   ASSERT_EQ(platform.StartProcess("cmd /c exit 4", StartWindow::Minimised, process), kOk);
-  bool ended = false;
-  for (int wait = 0; wait < 100 && !ended; ++wait) ASSERT_EQ(process->WaitForEnd(100, ended), kOk);
-  ASSERT_TRUE(ended);
+  ASSERT_TRUE(EndsWithin(*process, 10000));
   std::uint32_t code = 0;
   ASSERT_EQ(process->ExitCode(code), kOk);
   EXPECT_EQ(code, 4u);

@@ -85,4 +85,18 @@ inline std::string ReadAll(const std::string& path) {
   return bytes;
 }
 
+// Whether the process ends within `ms`. The messages that wake the wait are
+// taken and dispatched, as the program's own loop does, so that whatever
+// earlier tests left queued for this thread cannot hold the wait.
+inline bool EndsWithin(Process& process, ULONGLONG ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  bool ended = false;
+  while (!ended && GetTickCount64() < end) {
+    if (process.WaitForEnd(50, ended) != kOk) return false;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  return ended;
+}
+
 }  // namespace maj::win32
