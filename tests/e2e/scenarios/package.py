@@ -74,7 +74,7 @@ def copies_open_no_window(s):
                          "--watch", "--timeout", 60, timeout=60)
     s.expect("a copy started minimised shows a window", True, len(shown_windows(minimised)) > 0)
 
-    s.install(APP, {"F%d.DAT" % n: "fichier %d\r\n" % n for n in range(1, 6)})
+    s.install(APP, {"F%d.DAT" % n: "fichier %d\r\n" % n for n in range(1, 11)})
     for n in (1, 2):
         s.base("BASE%d" % n, r"D:\BASES\BASE%d" % n)
     s.base_list("BASE1\r\nBASE2\r\n")
@@ -83,7 +83,11 @@ def copies_open_no_window(s):
                        timeout=120)
     seen = fields(watched.raw)
     s.expect("the watch ended at the summary box", "", seen.get("error", ""))
-    s.expect("copies seen running (of 10)", True, int(seen.get("children", 0)) >= 5)
+    # The watch polls, and a copy without a console is short: it catches 3 to
+    # 6 copies in 10, depending on the machine. One caught of the 20 shows it
+    # was looking while the copies ran; a copy's window would last as long as
+    # the copy.
+    s.expect("the watch caught a copy running", True, int(seen.get("children", 0)) >= 1)
     s.expect("windows shown while the copies ran", [], shown_windows(watched))
     s.expect("looks with the focus in another program", "0", seen.get("foreground-elsewhere"))
     s.message_box(summary([("BASE1", True), ("BASE2", True)]), INFORMATION)
