@@ -68,8 +68,9 @@ def copies_open_no_window(s):
     # started minimised, as each copy used to be, shows one.
     s.world.write(WATCHED + r"\A.DAT", "a\r\n")
     s.world.mkdir(WATCHED + r"\INSTALLMAJ")
+    # Three of them, so that a watch that misses one short window still sees one.
     s.world.write(WATCHED + r"\xcopy.txt",
-                  'xcopy "%s\\A.DAT" "%s\\INSTALLMAJ" /C /Y\r\n' % (WATCHED, WATCHED))
+                  'xcopy "%s\\A.DAT" "%s\\INSTALLMAJ" /C /Y\r\n' % (WATCHED, WATCHED) * 3)
     minimised = s.op.run("time-commands", WATCHED + r"\xcopy.txt", "--window", "minimised",
                          "--watch", "--timeout", 60, timeout=60)
     s.expect("a copy started minimised shows a window", True, len(shown_windows(minimised)) > 0)
