@@ -35,15 +35,25 @@ HWND Target(HWND window) {
   return focus ? focus : window;
 }
 
-bool Post(HWND target, UINT message, WPARAM wParam, LPARAM lParam, std::string& error) {
-  if (PostMessageW(target, message, wParam, lParam)) return true;
+bool Refused(std::string& error) {
   error = "the window does not take input (error " + std::to_string(GetLastError()) + ")";
   return false;
 }
 
+bool Post(HWND target, UINT message, WPARAM wParam, LPARAM lParam, std::string& error) {
+  return PostMessageW(target, message, wParam, lParam) || Refused(error);
+}
+
+// The rest of a keystroke, once its first message is posted: the window may
+// already have handled that one and closed (Enter on a dialog), and a real
+// keyboard's release then goes to no window of it.
+bool PostRest(HWND target, UINT message, WPARAM wParam, LPARAM lParam, std::string& error) {
+  return PostMessageW(target, message, wParam, lParam) || !IsWindow(target) || Refused(error);
+}
+
 bool PostKey(HWND target, UINT vk, std::string& error) {
   return Post(target, WM_KEYDOWN, vk, KeyData(vk), error) &&
-         Post(target, WM_KEYUP, vk, KeyData(vk) | kReleased, error);
+         PostRest(target, WM_KEYUP, vk, KeyData(vk) | kReleased, error);
 }
 
 }  // namespace
@@ -106,15 +116,15 @@ bool PressKey(HWND window, std::wstring_view key, std::string& error) {
   } else if (key == L"Alt+F4") {
     // To the window itself: its default handling turns it into a close request.
     posted = Post(window, WM_SYSKEYDOWN, VK_F4, KeyData(VK_F4) | kAltDown, error) &&
-             Post(window, WM_SYSKEYUP, VK_F4, KeyData(VK_F4) | kAltDown | kReleased, error);
+             PostRest(window, WM_SYSKEYUP, VK_F4, KeyData(VK_F4) | kAltDown | kReleased, error);
   } else if (key == L"WM_CLOSE") {
     posted = Post(window, WM_CLOSE, 0, 0, error);
   } else if (key.size() == 5 && key.substr(0, 4) == L"Alt+" && std::iswalnum(key[4])) {
     const auto vk = static_cast<UINT>(std::towupper(key[4]));
     const auto letter = static_cast<WPARAM>(std::towlower(key[4]));
     posted = Post(target, WM_SYSKEYDOWN, vk, KeyData(vk) | kAltDown, error) &&
-             Post(target, WM_SYSCHAR, letter, KeyData(vk) | kAltDown, error) &&
-             Post(target, WM_SYSKEYUP, vk, KeyData(vk) | kAltDown | kReleased, error);
+             PostRest(target, WM_SYSCHAR, letter, KeyData(vk) | kAltDown, error) &&
+             PostRest(target, WM_SYSKEYUP, vk, KeyData(vk) | kAltDown | kReleased, error);
   } else {
     error = "unknown key \"" + com::Narrow(key) +
             "\" (Enter, Escape, Tab, Alt+letter, Alt+F4, Close or WM_CLOSE)";
