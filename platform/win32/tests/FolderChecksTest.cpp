@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-// sddl.h needs the types windows.h declares.
-#include <sddl.h>
 
 #include "platform/win32/CheckCalls.h"
 #include "platform/win32/Win32Platform.h"
@@ -40,13 +38,7 @@ TEST(FolderChecks, AFolderWhoseSecurityRefusesNewFilesIsToldSo) {
   ASSERT_EQ(platform.CreateFolder(folder), kOk);
   // Everyone may do all but add a file. Wine turns the rights into the
   // folder's permissions, and reads them back the same way.
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      L"D:(D;;0x2;;;WD)(A;;FA;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
-  const BOOL set =
-      SetFileSecurityW(com::Widen(folder).c_str(), DACL_SECURITY_INFORMATION, descriptor);
-  LocalFree(descriptor);
-  ASSERT_TRUE(set);
+  ASSERT_TRUE(SetAccess(folder, L"D:(D;;0x2;;;WD)(A;;FA;;;WD)"));
   bool allowed = true;
   ASSERT_EQ(platform.WriteAllowed(folder, FolderWrite::File, allowed), kOk);
   EXPECT_FALSE(allowed);

@@ -151,13 +151,7 @@ TEST_F(RewriteTest, AHiddenSystemFileClosedToOthersKeepsItsAttributesAndSecurity
   ASSERT_EQ(platform.RewriteFile(file, "ancien\r\n"), kOk);
   // Full control for the administrators, the system and the owner; nothing
   // for anyone else (Wine keeps that in the file's mode bits).
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      L"D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;FA;;;OW)", SDDL_REVISION_1, &descriptor, nullptr));
-  const BOOL secured =
-      SetFileSecurityW(com::Widen(file).c_str(), DACL_SECURITY_INFORMATION, descriptor);
-  LocalFree(descriptor);
-  ASSERT_TRUE(secured);
+  ASSERT_TRUE(SetAccess(file, L"D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;FA;;;OW)"));
   ASSERT_TRUE(
       SetFileAttributesW(com::Widen(file).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
   const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;

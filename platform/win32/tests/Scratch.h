@@ -2,6 +2,8 @@
 #pragma once
 
 #include <windows.h>
+// sddl.h needs the types windows.h declares.
+#include <sddl.h>
 
 #include <memory>
 #include <string>
@@ -83,6 +85,20 @@ inline std::string ReadAll(const std::string& path) {
   std::size_t got = 0;
   while (file->Read(buffer, got) == kOk && got > 0) bytes.append(buffer, got);
   return bytes;
+}
+
+// Gives the file or folder the access list written in SDDL; false if the
+// system refused it.
+inline bool SetAccess(const std::string& path, const wchar_t* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                            nullptr)) {
+    return false;
+  }
+  const BOOL set =
+      SetFileSecurityW(com::Widen(path).c_str(), DACL_SECURITY_INFORMATION, descriptor);
+  LocalFree(descriptor);
+  return set != FALSE;
 }
 
 // Whether the process ends within `ms`. The messages that wake the wait are
