@@ -9,9 +9,9 @@ namespace maj {
 namespace {
 
 // Every line of the file, each behind a line end. Ends at a failing read.
-ErrorNumber GatherLines(Platform& platform, TextInput& file, std::string& gathered) {
+ErrorNumber GatherLines(FileQueries& files, TextInput& file, std::string& gathered) {
   std::uint64_t length = 0;
-  if (const ErrorNumber err = platform.FileLength(kVersionFilePath, length)) return err;
+  if (const ErrorNumber err = files.FileLength(kVersionFilePath, length)) return err;
   if (length == 0) return kOk;
   bool atEnd = false;
   do {
@@ -25,41 +25,43 @@ ErrorNumber GatherLines(Platform& platform, TextInput& file, std::string& gather
 
 }  // namespace
 
-ErrorNumber ControleRepertoire(Platform& platform, const std::string& folder, Boolean& existed) {
+ErrorNumber ControleRepertoire(FileQueries& files, FileWrites& writes, const std::string& folder,
+                               Boolean& existed) {
   bool found = false;
-  if (const ErrorNumber err = platform.FindEntry(folder, found)) return err;
+  if (const ErrorNumber err = files.FindEntry(folder, found)) return err;
   if (found) {
     existed = True;
     return kOk;
   }
-  if (const ErrorNumber err = platform.CreateFolder(folder)) return err;
+  if (const ErrorNumber err = writes.CreateFolder(folder)) return err;
   existed = False;
   return kOk;
 }
 
-Boolean ControleFichier(Platform& platform, const std::string& file) {
+Boolean ControleFichier(FileQueries& files, FileWrites& writes, System& system,
+                        const std::string& file) {
   {
     TextInput probe;
-    if (probe.Open(platform, file) == kOk) return True;
+    if (probe.Open(files, system, file) == kOk) return True;
   }
   // Whether the file could be created shows at the next open, which reports it.
-  Unheeded(platform.OpenForAppend(file));
+  Unheeded(writes.OpenForAppend(file));
   return False;
 }
 
-ErrorNumber VersionFileStep(Platform& platform) {
+ErrorNumber VersionFileStep(FileQueries& files, FileWrites& writes, System& system) {
   Boolean existed = False;
   // A folder that cannot be made leaves the file missing: its open below fails.
-  Unheeded(ControleRepertoire(platform, kVersionFolder, existed));
-  ControleFichier(platform, kVersionFilePath);
+  Unheeded(ControleRepertoire(files, writes, kVersionFolder, existed));
+  ControleFichier(files, writes, system, kVersionFilePath);
   std::string gathered;
   {
     TextInput file;
-    if (const ErrorNumber err = file.Open(platform, kVersionFilePath)) return err;
+    if (const ErrorNumber err = file.Open(files, system, kVersionFilePath)) return err;
     // Anything that failed since the file was ensured leaves it untouched.
-    if (const ErrorNumber err = GatherLines(platform, file, gathered)) return err;
+    if (const ErrorNumber err = GatherLines(files, file, gathered)) return err;
   }
-  return platform.RewriteFile(kVersionFilePath, platform.ToAnsi(gathered + kLineEnd));
+  return writes.RewriteFile(kVersionFilePath, system.ToAnsi(gathered + kLineEnd));
 }
 
 }  // namespace maj

@@ -4,9 +4,9 @@
 
 namespace maj {
 
-std::string GetUser(Platform& platform) {
+std::string GetUser(System& system) {
   std::string name;
-  if (!platform.UserName(name)) return {};
+  if (!system.UserName(name)) return {};
   return name;
 }
 

@@ -6,14 +6,14 @@
 #include <string>
 
 #include "platform/Dialog.h"
-#include "platform/Platform.h"
+#include "platform/System.h"
 #include "state/RunState.h"
 
 namespace maj {
 
 // The name under which the operator is logged in to the system, read through
 // the ANSI code page; the empty text when it cannot be read.
-std::string GetUser(Platform& platform);
+std::string GetUser(System& system);
 
 class Frm_Connexion : public DialogModel {
  public:

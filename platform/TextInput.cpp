@@ -1,5 +1,6 @@
 #include "platform/TextInput.h"
 
+#include <algorithm>
 #include <span>
 #include <string_view>
 
@@ -75,25 +76,38 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEnd) {
 
 }  // namespace
 
-ErrorNumber TextInput::Open(Platform& platform, const std::string& path) {
-  platform_ = &platform;
+ErrorNumber TextInput::Open(FileQueries& files, System& system, const std::string& path) {
+  system_ = &system;
   buffer_.clear();
   next_ = 0;
-  utf8_ = false;
-  return platform.OpenForInput(path, file_);
+  utf8_ = whole_ = cut_ = false;
+  return files.OpenForInput(path, file_);
 }
 
-ErrorNumber TextInput::DetectEncoding() {
+ErrorNumber TextInput::DetectEncoding(std::size_t limit) {
   if (!file_) return kErrInvalidCall;  // not open
-  for (;;) {
+  // One byte past the limit tells whether the file goes on.
+  while (buffer_.size() <= limit) {
     const std::size_t had = buffer_.size();
-    buffer_.resize(had + kChunk);
+    const std::size_t want = std::min(kChunk, limit + 1 - had);
+    buffer_.resize(had + want);
     std::size_t got = 0;
-    const ErrorNumber err = file_->Read(std::span<char>(buffer_).subspan(had, kChunk), got);
+    const ErrorNumber err = file_->Read(std::span<char>(buffer_).subspan(had, want), got);
     buffer_.resize(had + (err == kOk ? got : 0));
     if (err != kOk) return err;
     if (got == 0) break;
   }
+  file_.reset();
+  whole_ = true;
+  cut_ = buffer_.size() > limit;
+  if (cut_) buffer_.resize(limit);
+  Decode();
+  // A line the limit cut in two is no line of the file.
+  if (cut_) buffer_.resize(std::min(buffer_.size(), buffer_.rfind('\r') + 1));
+  return kOk;
+}
+
+void TextInput::Decode() {
   const std::string_view bytes(buffer_);
   if (bytes.starts_with(kUtf16LeMark) || bytes.starts_with(kUtf16BeMark)) {
     buffer_ = Utf16ToUtf8(bytes.substr(2), bytes.starts_with(kUtf16BeMark));
@@ -104,15 +118,18 @@ ErrorNumber TextInput::DetectEncoding() {
   } else {
     utf8_ = IsUtf8BeyondAscii(bytes);
   }
-  return kOk;
 }
 
 ErrorNumber TextInput::Fill(bool& atEnd) {
-  if (!file_) return kErrInvalidCall;  // not open
   if (next_ < buffer_.size()) {
     atEnd = false;
     return kOk;
   }
+  if (whole_) {
+    atEnd = true;
+    return kOk;
+  }
+  if (!file_) return kErrInvalidCall;  // not open
   buffer_.resize(kChunk);
   next_ = 0;
   std::size_t got = 0;
@@ -145,7 +162,7 @@ ErrorNumber TextInput::LineInput(std::string& line) {
     if (const ErrorNumber err = Fill(atEnd)) return err;
     if (atEnd) break;
   }
-  line = utf8_ ? bytes : platform_->FromAnsi(bytes);
+  line = utf8_ ? bytes : system_->FromAnsi(bytes);
   return kOk;
 }
 

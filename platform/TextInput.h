@@ -10,20 +10,23 @@
 #include <string>
 
 #include "platform/Errors.h"
-#include "platform/Platform.h"
+#include "platform/FileQueries.h"
+#include "platform/System.h"
 
 namespace maj {
 
 class TextInput {
  public:
   // Opens `path` for reading; on failure the reader stays closed.
-  [[nodiscard]] ErrorNumber Open(Platform& platform, const std::string& path);
-  // Right after Open, reads the whole file and chooses how to read it, in this
-  // order: a UTF-16 byte-order mark (little or big end first) reads it as
-  // UTF-16; the UTF-8 mark as UTF-8; valid UTF-8 holding at least one
-  // multi-byte sequence as UTF-8; anything else through the ANSI code page
-  // (a Windows-1252 text with accents is never valid UTF-8). Marks are dropped.
-  [[nodiscard]] ErrorNumber DetectEncoding();
+  [[nodiscard]] ErrorNumber Open(FileQueries& files, System& system, const std::string& path);
+  // Right after Open, reads the file, at most `limit` bytes of it, closes it
+  // and chooses how to read those bytes, in this order: a UTF-16 byte-order mark (little or big end
+  // first) reads it as UTF-16; the UTF-8 mark as UTF-8; valid UTF-8 holding at least one multi-byte
+  // sequence as UTF-8; anything else through the ANSI code page (a Windows-1252 text with accents
+  // is never valid UTF-8). Marks are dropped. A file longer than `limit` is cut after its last
+  // whole line in it: Cut() tells so.
+  [[nodiscard]] ErrorNumber DetectEncoding(std::size_t limit);
+  bool Cut() const { return cut_; }
   // The next line; kErrInputPastEnd when the end of the file was reached before.
   [[nodiscard]] ErrorNumber LineInput(std::string& line);
   // Whether the end of the file has been reached.
@@ -31,11 +34,16 @@ class TextInput {
   void Close() { file_.reset(); }
 
  private:
+  // Reads buffer_ as the encoding it shows.
+  void Decode();
   // Makes at least one byte available unless the file is at its end.
   [[nodiscard]] ErrorNumber Fill(bool& atEnd);
 
-  Platform* platform_ = nullptr;
+  System* system_ = nullptr;
   std::unique_ptr<ByteSource> file_;
+  // After DetectEncoding the lines come from buffer_ alone.
+  bool whole_ = false;
+  bool cut_ = false;
   std::string buffer_;
   std::size_t next_ = 0;
   bool utf8_ = false;

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/FileWrites.h"
+#include "platform/LogFiles.h"
+#include "platform/System.h"
 
 namespace maj {
 
@@ -20,10 +22,13 @@ inline constexpr std::uint64_t kLogRotateBytes = 1u << 20;
 
 class RunLog {
  public:
-  // Opens the log in the first folder that takes it, in order: a log over
-  // 1 MiB is first renamed to MiseANiveau.log.1. A locked log means no log
-  // for this run; any other refusal tries the next folder.
-  void Open(Platform& platform, const std::vector<std::string>& folders);
+  // Opens the log in the first folder that takes it, in order. A locked log
+  // means no log for this run; any other refusal tries the next folder.
+  // Opened so, the log only ever gets lines appended.
+  void Open(LogFiles& files, System& system, const std::vector<std::string>& folders);
+  // The same, with a log over 1 MiB first renamed to MiseANiveau.log.1.
+  void OpenRotated(LogFiles& files, FileWrites& writes, System& system,
+                   const std::vector<std::string>& folders);
   // Closes the file; later lines are dropped.
   void Close() { sink_.reset(); }
   bool IsOpen() const { return sink_ != nullptr; }
@@ -41,7 +46,10 @@ class RunLog {
   }
   // "0x80070005 Access is denied." or "0x800A0035".
   std::string Number(ErrorNumber number) const;
-  // Milliseconds since some fixed moment, for durations; 0 without a platform.
+  // The same with the system's text whatever the number: for numbers that
+  // come from the system itself, never from the component.
+  std::string SystemNumber(ErrorNumber number) const;
+  // Milliseconds since some fixed moment, for durations; 0 before Open.
   std::uint64_t Tick() const;
 
  private:
@@ -49,9 +57,11 @@ class RunLog {
 
   // Taken: the log is open there; Next: try the next folder; None: no log.
   enum class Place { Taken, Next, None };
-  Place OpenIn(Platform& platform, const std::string& folder);
+  Place OpenIn(LogFiles& files, FileWrites* writes, const std::string& folder);
+  void OpenFirst(LogFiles& files, FileWrites* writes, System& system,
+                 const std::vector<std::string>& folders);
 
-  Platform* platform_ = nullptr;
+  System* system_ = nullptr;
   std::unique_ptr<LineSink> sink_;
   std::string folder_;
 };

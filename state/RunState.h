@@ -10,7 +10,7 @@
 
 #include "contract/Dba.h"
 #include "platform/Errors.h"
-#include "platform/Platform.h"
+#include "platform/FileQueries.h"
 #include "state/RunLog.h"
 
 namespace maj {

@@ -57,7 +57,7 @@ std::string AskServerForDirectory(RunState& state) {
   return directory;
 }
 
-BaseDirectory ResolveBasePath(RunState& state, Platform& platform, std::int16_t counter) {
+BaseDirectory ResolveBasePath(RunState& state, Operator& op, System& system, std::int16_t counter) {
   std::string directory = AskServerForDirectory(state);
   const char* source = "server answer";
   if (directory.empty()) {
@@ -65,8 +65,8 @@ BaseDirectory ResolveBasePath(RunState& state, Platform& platform, std::int16_t 
     const std::string prompt = BasePathPrompt(state.Base(counter));
     state.Log.Line("Directory: the server gave none; input box: ", prompt);
     // A box that cannot be shown gives no answer, as an empty one does.
-    Unheeded(platform.InputBox(prompt, typed));
-    state.W_Lecteur = platform.ToUpper(WithoutOuterQuotes(typed));
+    Unheeded(op.InputBox(prompt, typed));
+    state.W_Lecteur = system.ToUpper(WithoutOuterQuotes(typed));
     if (state.W_Lecteur.empty()) {
       state.Log.Line("Directory: none typed");
       return BaseDirectory::None;

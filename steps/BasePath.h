@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Platform.h"
+#include "platform/Operator.h"
+#include "platform/System.h"
 #include "state/RunState.h"
 
 namespace maj {
@@ -20,7 +21,7 @@ enum class BaseDirectory {
 
 // Sets W_CheminBase and W_Lecteur (its first character) for entry `counter`.
 // A query that fails counts as no answer, so the step has no failure of its own.
-[[nodiscard]] BaseDirectory ResolveBasePath(RunState& state, Platform& platform,
+[[nodiscard]] BaseDirectory ResolveBasePath(RunState& state, Operator& op, System& system,
                                             std::int16_t counter);
 
 // The directory the server gives for the open base, asked twice; "" when it

@@ -18,11 +18,11 @@ constexpr const char* kXcopy = "xcopy.exe";
 // Sleeps until the copy ends or a message arrives, so the end is noticed at
 // once and messages are handled as they come. When the process cannot be
 // waited on, the wait ends after this pass, and its exit code is unknown.
-void WaitFor(Platform& platform, Process& process, std::uint64_t& exitCode) {
+void WaitFor(Operator& op, Process& process, std::uint64_t& exitCode) {
   bool ended = false;
   bool waited = true;
   do {
-    platform.DoEvents();
+    op.DoEvents();
     if (process.WaitForEnd(kPumpMilliseconds, ended) != kOk) waited = false;
   } while (waited && !ended);
   std::uint32_t code = 0;
@@ -30,10 +30,10 @@ void WaitFor(Platform& platform, Process& process, std::uint64_t& exitCode) {
 }
 
 // One copy, its command line, exit code and duration in the log.
-ErrorNumber LoggedCopy(RunLog& log, Platform& platform, const std::string& commandLine) {
+ErrorNumber LoggedCopy(RunLog& log, const CopyPieces& pieces, const std::string& commandLine) {
   const std::uint64_t start = log.Tick();
   std::uint64_t exitCode = kNoExitCode;
-  const ErrorNumber err = ShellAndWait(platform, kXcopy, commandLine, exitCode);
+  const ErrorNumber err = ShellAndWait(pieces.op, pieces.processes, kXcopy, commandLine, exitCode);
   if (err != kOk) {
     log.Line("Copy ", commandLine, ": not started, ", log.Number(err));
   } else if (exitCode == kNoExitCode) {
@@ -53,12 +53,12 @@ std::string CopyCommand(const std::string& file, const std::string& destination)
   return "xcopy \"" + file + "\" \"" + destination + "\" /C /Y";
 }
 
-ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform, const std::string& basePath,
-                            RunLog* log) {
+ErrorNumber CopieInstallMAJ(FileSystemObject* fso, const CopyPieces& pieces,
+                            const std::string& basePath, RunLog* log) {
   RunLog none;  // never opened: its lines go nowhere
   RunLog& target = log ? *log : none;
   std::string appPath;
-  if (const ErrorNumber err = platform.AppPath(appPath)) return err;
+  if (const ErrorNumber err = pieces.system.AppPath(appPath)) return err;
   const std::string package = appPath + R"(\INSTALLMAJ)";
   if (!fso) return kErrObjectRequired;
   std::vector<std::string> files;
@@ -70,43 +70,44 @@ ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform, const std
   // xcopy asks "file or directory?" about a destination it cannot see, in a
   // console nobody sees: every path is checked, and the folder
   // made, before the first copy.
-  if (const ErrorNumber err = CheckCopyPaths(platform, files, destination)) return err;
-  if (const ErrorNumber err = PrepareDestination(platform, destination)) return err;
+  if (const ErrorNumber err = CheckCopyPaths(pieces.system, files, destination)) return err;
+  if (const ErrorNumber err = PrepareDestination(pieces.files, pieces.writes, destination))
+    return err;
   for (const std::string& file : files) {
     if (!IsQuotablePath(file)) return kErrInvalidCall;
-    if (const ErrorNumber err = LoggedCopy(target, platform, CopyCommand(file, destination))) {
+    if (const ErrorNumber err = LoggedCopy(target, pieces, CopyCommand(file, destination))) {
       return err;
     }
   }
   return kOk;
 }
 
-ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine) {
+ErrorNumber ShellAndWait(Operator& op, Processes& processes, const std::string& commandLine) {
   std::unique_ptr<Process> process;
   if (const ErrorNumber err =
-          platform.StartProcess(commandLine, StartWindow::NoConsoleWindow, process)) {
+          processes.StartProcess(commandLine, StartWindow::NoConsoleWindow, process)) {
     return err;
   }
   std::uint64_t exitCode = kNoExitCode;
-  WaitFor(platform, *process, exitCode);
+  WaitFor(op, *process, exitCode);
   return kOk;
 }
 
-ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+ErrorNumber ShellAndWait(Operator& op, Processes& processes, const std::string& program,
                          const std::string& commandLine) {
   std::uint64_t exitCode = kNoExitCode;
-  return ShellAndWait(platform, program, commandLine, exitCode);
+  return ShellAndWait(op, processes, program, commandLine, exitCode);
 }
 
-ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+ErrorNumber ShellAndWait(Operator& op, Processes& processes, const std::string& program,
                          const std::string& commandLine, std::uint64_t& exitCode) {
   exitCode = kNoExitCode;
   std::unique_ptr<Process> process;
-  if (const ErrorNumber err = platform.StartSystemProcess(program, commandLine,
-                                                          StartWindow::NoConsoleWindow, process)) {
+  if (const ErrorNumber err = processes.StartSystemProcess(program, commandLine,
+                                                           StartWindow::NoConsoleWindow, process)) {
     return err;
   }
-  WaitFor(platform, *process, exitCode);
+  WaitFor(op, *process, exitCode);
   return kOk;
 }
 

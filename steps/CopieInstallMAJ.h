@@ -4,7 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/FileQueries.h"
+#include "platform/FileWrites.h"
+#include "platform/Operator.h"
+#include "platform/Processes.h"
+#include "platform/System.h"
 #include "state/RunLog.h"
 
 namespace maj {
@@ -15,7 +19,17 @@ namespace maj {
 // at the first failure. Copies nothing when a copy could not name its files or
 // the destination is not a folder (CopyRefused, steps/CopyChecks.h).
 // Each copy's command line, exit code and duration go to `log` when given.
-[[nodiscard]] ErrorNumber CopieInstallMAJ(FileSystemObject* fso, Platform& platform,
+// What the copy of a base reaches: the window is kept answering while each
+// copy runs, the destination checked and made, the copies started.
+struct CopyPieces {
+  Operator& op;
+  FileQueries& files;
+  FileWrites& writes;
+  Processes& processes;
+  System& system;
+};
+
+[[nodiscard]] ErrorNumber CopieInstallMAJ(FileSystemObject* fso, const CopyPieces& pieces,
                                           const std::string& basePath, RunLog* log = nullptr);
 
 // The copy command line of one file into a destination folder.
@@ -25,14 +39,16 @@ std::string CopyCommand(const std::string& file, const std::string& destination)
 // copy took the focus from the main window and cost more than the rest of the
 // run) and returns as soon as its process has ended, handling window messages
 // as they arrive (and at least every 100 ms) meanwhile.
-[[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& commandLine);
-// The same for `program` of the system folder, named by its full path.
-[[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
+[[nodiscard]] ErrorNumber ShellAndWait(Operator& op, Processes& processes,
                                        const std::string& commandLine);
+// The same for `program` of the system folder, named by its full path.
+[[nodiscard]] ErrorNumber ShellAndWait(Operator& op, Processes& processes,
+                                       const std::string& program, const std::string& commandLine);
 // The same, telling the process's exit code: kNoExitCode when it could not be
 // read (or the wait was given up).
 inline constexpr std::uint64_t kNoExitCode = ~std::uint64_t{0};
-[[nodiscard]] ErrorNumber ShellAndWait(Platform& platform, const std::string& program,
-                                       const std::string& commandLine, std::uint64_t& exitCode);
+[[nodiscard]] ErrorNumber ShellAndWait(Operator& op, Processes& processes,
+                                       const std::string& program, const std::string& commandLine,
+                                       std::uint64_t& exitCode);
 
 }  // namespace maj

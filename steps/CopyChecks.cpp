@@ -52,7 +52,7 @@ bool FitsCopyLimit(std::string_view fullName) {
   return Utf16Length(fullName) <= kCopyNameLimit;
 }
 
-ErrorNumber CheckCopyPaths(Platform& platform, const std::vector<std::string>& files,
+ErrorNumber CheckCopyPaths(System& system, const std::vector<std::string>& files,
                            const std::string& destination) {
   std::string current;
   const auto whole = [&](const std::string& path) -> std::string {
@@ -60,7 +60,7 @@ ErrorNumber CheckCopyPaths(Platform& platform, const std::vector<std::string>& f
                                                        (path[2] == '\\' || path[2] == '/'));
     // The current folder is asked for only when a path needs it; one that
     // cannot be told leaves the path as it is.
-    if (!absolute && current.empty() && platform.CurrentFolder(current) != kOk) current.clear();
+    if (!absolute && current.empty() && system.CurrentFolder(current) != kOk) current.clear();
     return SystemFileName(path, current);
   };
   for (const std::string& file : files) {
@@ -71,14 +71,15 @@ ErrorNumber CheckCopyPaths(Platform& platform, const std::vector<std::string>& f
   return kOk;
 }
 
-ErrorNumber PrepareDestination(Platform& platform, const std::string& destination) {
+ErrorNumber PrepareDestination(FileQueries& files, FileWrites& writes,
+                               const std::string& destination) {
   EntryKind kind = EntryKind::Missing;
-  if (const ErrorNumber err = platform.FindEntryKind(destination, kind)) return err;
+  if (const ErrorNumber err = files.FindEntryKind(destination, kind)) return err;
   switch (kind) {
     case EntryKind::Folder:
       return kOk;
     case EntryKind::Missing:
-      return platform.CreateFolder(destination);
+      return writes.CreateFolder(destination);
     case EntryKind::Other:
       break;
   }

@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/FileQueries.h"
+#include "platform/FileWrites.h"
+#include "platform/System.h"
 
 namespace maj {
 
@@ -30,12 +32,13 @@ bool FitsCopyLimit(std::string_view fullName);
 
 // Whether every file can be named by xcopy, where it is and as it will be in
 // the destination folder, both measured as the system will name them.
-[[nodiscard]] ErrorNumber CheckCopyPaths(Platform& platform, const std::vector<std::string>& files,
+[[nodiscard]] ErrorNumber CheckCopyPaths(System& system, const std::vector<std::string>& files,
                                          const std::string& destination);
 
 // Makes sure the destination is a folder: creates it when missing, refuses an
 // entry of that name that is not a folder (and leaves it untouched).
-[[nodiscard]] ErrorNumber PrepareDestination(Platform& platform, const std::string& destination);
+[[nodiscard]] ErrorNumber PrepareDestination(FileQueries& files, FileWrites& writes,
+                                             const std::string& destination);
 
 // Whether the copy of a base was refused before it started, so the base
 // cannot be upgraded with this package.

@@ -17,10 +17,10 @@ CopyVerdict Verdict(Readiness readiness, const std::string& where, ErrorNumber n
 
 }  // namespace
 
-CopyVerdict CheckCopyWithoutWriting(FileSystemObject* fso, Platform& platform,
+CopyVerdict CheckCopyWithoutWriting(FileSystemObject* fso, FileQueries& queries, System& system,
                                     const std::string& basePath) {
   std::string appPath;
-  if (const ErrorNumber err = platform.AppPath(appPath)) {
+  if (const ErrorNumber err = system.AppPath(appPath)) {
     return Verdict(Readiness::NoPackage, "", err);
   }
   const std::string package = appPath + R"(\INSTALLMAJ)";
@@ -31,16 +31,16 @@ CopyVerdict CheckCopyWithoutWriting(FileSystemObject* fso, Platform& platform,
   }
 
   EntryKind kind = EntryKind::Missing;
-  if (const ErrorNumber err = platform.FindEntryKind(basePath, kind)) {
+  if (const ErrorNumber err = queries.FindEntryKind(basePath, kind)) {
     return Verdict(Readiness::Unreadable, basePath, err);
   }
   if (kind != EntryKind::Folder) return Verdict(Readiness::NoDirectory, basePath);
   const std::string destination = basePath + R"(\INSTALLMAJ)";
-  if (const ErrorNumber err = platform.FindEntryKind(destination, kind)) {
+  if (const ErrorNumber err = queries.FindEntryKind(destination, kind)) {
     return Verdict(Readiness::Unreadable, destination, err);
   }
   if (kind == EntryKind::Other) return Verdict(Readiness::DestinationIsAFile, destination);
-  if (CheckCopyPaths(platform, files, destination) != kOk) {
+  if (CheckCopyPaths(system, files, destination) != kOk) {
     return Verdict(Readiness::PathTooLong, destination);
   }
 
@@ -49,7 +49,7 @@ CopyVerdict CheckCopyWithoutWriting(FileSystemObject* fso, Platform& platform,
   const std::string target = made ? destination : basePath;
   bool allowed = false;
   if (const ErrorNumber err =
-          platform.WriteAllowed(target, made ? FolderWrite::File : FolderWrite::Folder, allowed)) {
+          queries.WriteAllowed(target, made ? FolderWrite::File : FolderWrite::Folder, allowed)) {
     return Verdict(Readiness::Unreadable, target, err);
   }
   if (!allowed) return Verdict(Readiness::WriteRefused, target);
@@ -59,12 +59,12 @@ CopyVerdict CheckCopyWithoutWriting(FileSystemObject* fso, Platform& platform,
   CopyVerdict verdict = Verdict(Readiness::Ready, basePath);
   for (const std::string& file : files) {
     std::uint64_t length = 0;
-    if (const ErrorNumber err = platform.FileLength(file, length)) {
+    if (const ErrorNumber err = queries.FileLength(file, length)) {
       return Verdict(Readiness::NoPackage, file, err);
     }
     verdict.needed += length;
   }
-  if (const ErrorNumber err = platform.FreeSpace(basePath, verdict.free)) {
+  if (const ErrorNumber err = queries.FreeSpace(basePath, verdict.free)) {
     return Verdict(Readiness::Unreadable, basePath, err);
   }
   if (verdict.free < verdict.needed) verdict.readiness = Readiness::NoRoom;

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/FileQueries.h"
+#include "platform/System.h"
 
 namespace maj {
 
@@ -30,7 +31,7 @@ struct CopyVerdict {
 
 // The checks the copy of the package into `basePath` makes, and those it
 // would meet, in order; the first that fails gives the verdict.
-CopyVerdict CheckCopyWithoutWriting(FileSystemObject* fso, Platform& platform,
+CopyVerdict CheckCopyWithoutWriting(FileSystemObject* fso, FileQueries& queries, System& system,
                                     const std::string& basePath);
 
 }  // namespace maj

@@ -9,7 +9,7 @@ std::string UpgradeCommand(const std::string& appPath, const std::string& drive,
   return "LANCEMAJCD " + appPath + " " + drive + " VIDE " + basePath;
 }
 
-ErrorNumber ExecutionMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
+ErrorNumber ExecutionMAJ(RunState& state, System& system, DbaFactory& dba) {
   // A new list at each call: no field of an earlier command reaches the server.
   std::shared_ptr<DynArray> params;
   if (const ErrorNumber err = dba.CreateDynArray(params)) return err;
@@ -17,7 +17,7 @@ ErrorNumber ExecutionMAJ(RunState& state, Platform& platform, DbaFactory& dba) {
   if (const ErrorNumber err = params->PutValue("")) return err;
   if (const ErrorNumber err = params->PutField(1, "P")) return err;
   std::string appPath;
-  if (const ErrorNumber err = platform.AppPath(appPath)) return err;
+  if (const ErrorNumber err = system.AppPath(appPath)) return err;
   const std::string command = UpgradeCommand(appPath, state.W_Lecteur, state.W_CheminBase);
   if (const ErrorNumber err = params->PutField(2, command)) return err;
   std::string whole;

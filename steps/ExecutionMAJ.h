@@ -4,7 +4,7 @@
 #include <string>
 
 #include "contract/Dba.h"
-#include "platform/Platform.h"
+#include "platform/System.h"
 #include "state/RunState.h"
 
 namespace maj {
@@ -18,7 +18,7 @@ std::string UpgradeCommand(const std::string& appPath, const std::string& drive,
 
 // Sends the upgrade command "LANCEMAJCD ..." for the open base and keeps the
 // server's answer in W_Reponse. Ends at the first failure.
-[[nodiscard]] ErrorNumber ExecutionMAJ(RunState& state, Platform& platform, DbaFactory& dba);
+[[nodiscard]] ErrorNumber ExecutionMAJ(RunState& state, System& system, DbaFactory& dba);
 
 // Sets `majOk` (G_MajOk): True only when the open base's file "INSTALLMAJ"
 // holds the record of `version` (G_Version). Returns the first failure, the

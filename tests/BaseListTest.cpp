@@ -18,7 +18,8 @@ class BaseListTest : public ::testing::Test {
  protected:
   ErrorNumber Read(const std::string& bytes) {
     platform.WriteFile(kBaseListPath, bytes);
-    return Recup_Base(state.W_Bases, platform);
+    tail = {};
+    return Recup_Base(state.W_Bases, platform, platform, tail);
   }
   int Filled() const {
     int n = 0;
@@ -29,6 +30,7 @@ class BaseListTest : public ::testing::Test {
 
   test::TestPlatform platform;
   RunState state;
+  ListTail tail;
 };
 
 TEST_F(BaseListTest, LineEndsAreCrOrCrLfAndTheLastMayLackOne) {
@@ -144,6 +146,16 @@ TEST_F(BaseListTest, ThirtyLinesFillTheListAndAThirtyFirstIsAFailure) {
   EXPECT_EQ(Filled(), 30);
   EXPECT_EQ(state.Base(1), "B1");
   EXPECT_EQ(state.Base(30), "B30");
+  EXPECT_EQ(tail.names, (std::vector<std::string>{"B31", "B32"}));
+  EXPECT_EQ(BaseListState(state.W_Bases, kErrSubscriptOutOfRange, tail), ListState::TooMany);
+
+  // A runaway file is read no further than the limit, and counts as too long
+  // whatever its lines: the line the limit cuts is not taken.
+  state = RunState{};
+  const std::string huge = "A\r\nB\r\n" + std::string(kBaseListBytes, 'x') + "\r\nC\r\n";
+  EXPECT_EQ(Read(huge), kErrSubscriptOutOfRange);
+  EXPECT_EQ(Filled(), 2);
+  EXPECT_EQ(BaseListState(state.W_Bases, kErrSubscriptOutOfRange, tail), ListState::Incomplete);
 }
 
 TEST_F(BaseListTest, EmptyOrMissingFileLeavesTheListEmpty) {
@@ -151,12 +163,12 @@ TEST_F(BaseListTest, EmptyOrMissingFileLeavesTheListEmpty) {
   EXPECT_EQ(Filled(), 0);
 
   std::filesystem::remove(platform.Map(kBaseListPath));
-  EXPECT_EQ(Recup_Base(state.W_Bases, platform), kWin32FileNotFound);
+  EXPECT_EQ(Recup_Base(state.W_Bases, platform, platform, tail), kWin32FileNotFound);
   EXPECT_EQ(Filled(), 0);
 
   // An unreachable share fails the same way, without a crash.
   std::filesystem::remove_all(platform.Map(R"(\\127.0.0.1\UNIDATA)"));
-  EXPECT_NE(Recup_Base(state.W_Bases, platform), kOk);
+  EXPECT_NE(Recup_Base(state.W_Bases, platform, platform, tail), kOk);
   EXPECT_EQ(Filled(), 0);
 }
 
@@ -172,7 +184,7 @@ TEST_F(BaseListTest, LongLinesAndLineEndsAcrossReadChunksAreSplitExactly) {
 TEST_F(BaseListTest, ReaderReportsTheEndOnlyAfterTheLastLine) {
   platform.WriteFile(R"(C:\T.TXT)", "A\r\n");
   TextInput in;
-  ASSERT_EQ(in.Open(platform, R"(C:\T.TXT)"), kOk);
+  ASSERT_EQ(in.Open(platform, platform, R"(C:\T.TXT)"), kOk);
   bool atEnd = true;
   ASSERT_EQ(in.Eof(atEnd), kOk);
   EXPECT_FALSE(atEnd);

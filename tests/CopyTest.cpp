@@ -44,6 +44,7 @@ class CopyTest : public ::testing::Test {
   }
 
   test::TestPlatform platform;
+  CopyPieces pieces{platform, platform, platform, platform, platform};
   RunState state;
 };
 
@@ -51,7 +52,7 @@ TEST_F(CopyTest, EachFileGoesByItsOwnAwaitedXcopyInTheFolderOrder) {
   Package({"b.dat", "C.DAT", "a.dat"});
   platform.WriteFile(R"(C:\APP\INSTALLMAJ\SUB\NOT.DAT)", "x");  // a sub-folder is not visited
   platform.MakeFolder(R"(D:\BASES\B1)");
-  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\BASES\B1)"), kOk);
+  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\BASES\B1)"), kOk);
   EXPECT_EQ(platform.commands,
             (Calls{R"(xcopy "C:\APP\INSTALLMAJ\a.dat" "D:\BASES\B1\INSTALLMAJ" /C /Y)",
                    R"(xcopy "C:\APP\INSTALLMAJ\b.dat" "D:\BASES\B1\INSTALLMAJ" /C /Y)",
@@ -72,7 +73,7 @@ TEST_F(CopyTest, PathsWithBlanksStayWholeAndATrailingBackslashIsKept) {
   platform.appPath = R"(C:\Program Files\APP)";
   platform.WriteFile(R"(C:\Program Files\APP\INSTALLMAJ\X 1.DAT)", "x");
   platform.MakeFolder(R"(D:\MES BASES)");
-  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\MES BASES\)"), kOk);
+  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\MES BASES\)"), kOk);
   EXPECT_EQ(
       platform.commands,
       (Calls{
@@ -82,20 +83,20 @@ TEST_F(CopyTest, PathsWithBlanksStayWholeAndATrailingBackslashIsKept) {
 
 TEST_F(CopyTest, NothingRunsWhenThereIsNothingSafeToCopy) {
   // No package folder: the file-system object's failure comes back.
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\B)"), 0x800A004Cu);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\B)"), 0x800A004Cu);
   // An empty package copies nothing and is no failure.
   platform.MakeFolder(R"(C:\APP\INSTALLMAJ)");
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\B)"), kOk);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\B)"), kOk);
   // A destination that cannot be created: no xcopy is left to hang on it.
   Package({"X.DAT"});
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\NOWHERE\B)"), kWin32PathNotFound);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\NOWHERE\B)"), kWin32PathNotFound);
   // A base path that cannot stand between quotes.
   platform.MakeFolder(R"(D:\B)");
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, "D:\\B\" /EXCLUDE:x"), kErrInvalidCall);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, "D:\\B\" /EXCLUDE:x"), kErrInvalidCall);
   EXPECT_TRUE(platform.commands.empty());
   // No file-system object at all.
   state.G_Fso.reset();
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\B)"), kErrObjectRequired);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\B)"), kErrObjectRequired);
   EXPECT_TRUE(platform.commands.empty());
 }
 
@@ -105,11 +106,11 @@ TEST_F(CopyTest, AFailedStartStopsTheRestOfThisBaseOnly) {
   platform.MakeFolder(R"(D:\B2)");
   platform.Fail(R"(StartProcess(xcopy "C:\APP\INSTALLMAJ\B.DAT" "D:\B1\INSTALLMAJ" /C /Y))",
                 FromWin32(2));
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\B1)"), FromWin32(2));
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\B1)"), FromWin32(2));
   EXPECT_TRUE(platform.Exists(R"(D:\B1\INSTALLMAJ\A.DAT)"));
   EXPECT_FALSE(platform.Exists(R"(D:\B1\INSTALLMAJ\C.DAT)"));
   // The next base copies the whole package again.
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\B2)"), kOk);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\B2)"), kOk);
   EXPECT_TRUE(platform.Exists(R"(D:\B2\INSTALLMAJ\C.DAT)"));
 }
 
@@ -133,14 +134,14 @@ TEST_F(CopyTest, EveryCopyOfABaseMustBeNamedWithinXcopysLimitBeforeTheFirstStart
   // characters, the longest xcopy copies.
   const std::string longest = LongPath(237, "é");  // counted in characters, not bytes
   platform.MakeFolder(longest);
-  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, longest), kOk);
+  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, longest), kOk);
   EXPECT_EQ(platform.ReadFile(longest + R"(\INSTALLMAJ\X.DAT)"), "X.DAT");
 
   // One more character: nothing is created, nothing runs.
   const std::string tooLong = LongPath(238);
   platform.MakeFolder(tooLong);
   platform.commands.clear();
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, tooLong), kErrCopyPathTooLong);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, tooLong), kErrCopyPathTooLong);
   EXPECT_FALSE(platform.Exists(tooLong + R"(\INSTALLMAJ)"));
   EXPECT_TRUE(platform.commands.empty());
 
@@ -151,7 +152,7 @@ TEST_F(CopyTest, EveryCopyOfABaseMustBeNamedWithinXcopysLimitBeforeTheFirstStart
     platform.WriteFile(platform.appPath + R"(\INSTALLMAJ\)" + name, name);
   }
   platform.MakeFolder(R"(D:\B)");
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\B)"), kErrCopyPathTooLong);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\B)"), kErrCopyPathTooLong);
   EXPECT_FALSE(platform.Exists(R"(D:\B\INSTALLMAJ)"));
   EXPECT_TRUE(platform.commands.empty());
   EXPECT_TRUE(CopyRefused(kErrCopyPathTooLong));
@@ -162,14 +163,13 @@ TEST_F(CopyTest, CopiesAreMeasuredByTheNameTheSystemGivesThem) {
   // A final backslash doubles the one before INSTALLMAJ; the system counts it once.
   const std::string longest = LongPath(237);
   platform.MakeFolder(longest);
-  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, longest + "\\"), kOk);
+  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, longest + "\\"), kOk);
   EXPECT_EQ(platform.ReadFile(longest + R"(\INSTALLMAJ\X.DAT)"), "X.DAT");
 
   // A relative path lies behind the current folder: 200 + 1 + 40 + 17 = 258.
   platform.currentFolder = LongPath(200);
   platform.commands.clear();
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, std::string(40, 'R')),
-            kErrCopyPathTooLong);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, std::string(40, 'R')), kErrCopyPathTooLong);
   EXPECT_TRUE(platform.commands.empty());
 
   for (const auto& [path, current, full] : std::vector<std::array<std::string, 3>>{
@@ -188,7 +188,7 @@ TEST_F(CopyTest, CopiesAreMeasuredByTheNameTheSystemGivesThem) {
 TEST_F(CopyTest, ADestinationThatIsAFileIsLeftUntouched) {
   Package({"A.DAT", "B.DAT"});
   platform.WriteFile(R"(D:\B\INSTALLMAJ)", "the base's own file");
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\B)"), kErrCopyNotAFolder);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\B)"), kErrCopyNotAFolder);
   EXPECT_EQ(platform.ReadFile(R"(D:\B\INSTALLMAJ)"), "the base's own file");
   EXPECT_TRUE(platform.commands.empty());
   EXPECT_TRUE(CopyRefused(kErrCopyNotAFolder));
@@ -200,7 +200,7 @@ TEST_F(CopyTest, EachCopyRunsTheSystemFoldersXcopyByName) {
   Package({"A.DAT", "B.DAT"});
   platform.WriteFile(R"(C:\APP\xcopy.exe)", "someone else's");
   platform.MakeFolder(R"(D:\B)");
-  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\B)"), kOk);
+  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\B)"), kOk);
   EXPECT_EQ(platform.programs, (Calls{"xcopy.exe", "xcopy.exe"}));
   // The command line itself is unchanged.
   EXPECT_EQ(platform.commands[0], R"(xcopy "C:\APP\INSTALLMAJ\A.DAT" "D:\B\INSTALLMAJ" /C /Y)");
@@ -211,7 +211,7 @@ TEST(ShellAndWaitTest, PumpsMessagesEachTimeItWakesAndReturnsAtTheEnd) {
   // messages are handled each time, and the end is seen by the wait itself.
   test::TestPlatform platform;
   platform.wakesBeforeEnd = {"message", "time", "message"};
-  ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
+  ASSERT_EQ(ShellAndWait(platform, platform, "cmd"), kOk);
   EXPECT_EQ(platform.calls,
             (Calls{"StartProcess(cmd)", "DoEvents", "WaitForEnd(100, message)", "DoEvents",
                    "WaitForEnd(100, time)", "DoEvents", "WaitForEnd(100, message)", "DoEvents",
@@ -222,13 +222,13 @@ TEST(ShellAndWaitTest, PumpsMessagesEachTimeItWakesAndReturnsAtTheEnd) {
   // its end: no idle pause after it.
   platform.calls.clear();
   platform.wakesBeforeEnd.clear();
-  ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
+  ASSERT_EQ(ShellAndWait(platform, platform, "cmd"), kOk);
   EXPECT_EQ(platform.calls, (Calls{"StartProcess(cmd)", "DoEvents", "WaitForEnd(100, ended)"}));
 
   // A command that cannot start is not waited for.
   platform.calls.clear();
   platform.Fail("StartProcess", FromWin32(2));
-  EXPECT_EQ(ShellAndWait(platform, "nothing"), FromWin32(2));
+  EXPECT_EQ(ShellAndWait(platform, platform, "nothing"), FromWin32(2));
   EXPECT_EQ(platform.calls, (Calls{"StartProcess(nothing)"}));
 }
 
@@ -239,7 +239,7 @@ TEST_F(CopyTest, AnXcopyThatCopiesNothingGoesUnnoticedAndTheNextFileFollows) {
   std::filesystem::remove(platform.Map(R"(C:\APP\INSTALLMAJ\A.DAT)"));
   state.G_Fso = std::make_shared<ListedFiles>(
       Calls{R"(C:\APP\INSTALLMAJ\A.DAT)", R"(C:\APP\INSTALLMAJ\B.DAT)"});
-  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), platform, R"(D:\B)"), kOk);
+  EXPECT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\B)"), kOk);
   EXPECT_EQ(platform.commands.size(), 2u);
   EXPECT_FALSE(platform.Exists(R"(D:\B\INSTALLMAJ\A.DAT)"));
   EXPECT_TRUE(platform.Exists(R"(D:\B\INSTALLMAJ\B.DAT)"));
@@ -249,7 +249,7 @@ TEST(ShellAndWaitTest, AProcessThatCannotBeWaitedOnEndsTheWaitAfterOnePump) {
   test::TestPlatform platform;
   platform.wakesBeforeEnd = std::deque<std::string>(1000, "time");  // it would run long
   platform.Fail("WaitForEnd", FromWin32(6));                        // ERROR_INVALID_HANDLE
-  ASSERT_EQ(ShellAndWait(platform, "cmd"), kOk);
+  ASSERT_EQ(ShellAndWait(platform, platform, "cmd"), kOk);
   EXPECT_EQ(platform.calls, (Calls{"StartProcess(cmd)", "DoEvents", "WaitForEnd(100, time)"}));
 }
 

@@ -28,7 +28,7 @@ void RewriteAndKill(test::TestPlatform& platform, std::chrono::microseconds dela
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    _exit(VersionFileStep(platform) == kOk ? 0 : 1);
+    _exit(VersionFileStep(platform, platform, platform) == kOk ? 0 : 1);
   }
   // Waits for the child to end on its own, or kills it when the moment comes.
   const auto deadline = Clock::now() + delay;

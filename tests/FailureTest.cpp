@@ -29,7 +29,7 @@ class FailureTest : public test::RunFixture {
     Bases(bases);
     board = std::make_unique<test::Switchboard>(*dba);
   }
-  void RunThroughBoard() { Form_Load(state, platform, *board); }
+  void RunThroughBoard() { Form_Load(state, platform.All(), *board); }
   Lines Filter(const std::string& word) const {
     Lines out;
     for (const auto& line : server->Journal()) {

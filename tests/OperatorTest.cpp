@@ -160,7 +160,7 @@ TEST_F(OperatorTest, AnInputBoxThatCannotBeShownEndsTheRunWithTheNoDirectoryMess
 TEST(SingleRunTest, ASecondRunSaysSoInOneBoxAndTouchesNothing) {
   test::TestPlatform platform;
   platform.anotherRun = true;
-  EXPECT_TRUE(AnotherRunGoesOn(platform));
+  EXPECT_TRUE(AnotherRunGoesOn(platform, platform));
   EXPECT_EQ(platform.calls, (Lines{"ClaimSingleRun",
                                    "MsgBox(Une mise à niveau est déjà en cours sur ce serveur.)"}));
   ASSERT_EQ(platform.boxes.size(), 1u);
@@ -169,13 +169,13 @@ TEST(SingleRunTest, ASecondRunSaysSoInOneBoxAndTouchesNothing) {
 
   // Alone: no box, the run follows.
   test::TestPlatform first;
-  EXPECT_FALSE(AnotherRunGoesOn(first));
+  EXPECT_FALSE(AnotherRunGoesOn(first, first));
   EXPECT_EQ(first.calls, Lines{"ClaimSingleRun"});
 
   // A claim that cannot be made does not keep the upgrade from running.
   test::TestPlatform unclaimed;
   unclaimed.Fail("ClaimSingleRun", kWin32AccessDenied);
-  EXPECT_FALSE(AnotherRunGoesOn(unclaimed));
+  EXPECT_FALSE(AnotherRunGoesOn(unclaimed, unclaimed));
   EXPECT_TRUE(unclaimed.boxes.empty());
 }
 

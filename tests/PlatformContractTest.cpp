@@ -12,7 +12,7 @@ struct TestPlatformSubject {
   test::TestPlatform platform;
   int folders = 0;
 
-  Platform& Get() { return platform; }
+  Pieces Get() { return platform.All(); }
   std::string Folder() {
     const std::string folder = R"(D:\CONTRACT)" + std::to_string(++folders);
     platform.MakeFolder(folder);

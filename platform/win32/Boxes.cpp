@@ -1,6 +1,7 @@
 // Message boxes, the input box and the rendered dialogs.
 #include <string>
 
+#include "platform/win32/Callbacks.h"
 #include "platform/win32/DialogView.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WindowStates.h"
@@ -48,7 +49,7 @@ class InputBoxModel final : public DialogModel {
 
 }  // namespace
 
-ErrorNumber Win32Platform::MsgBox(const std::string& text, BoxIcon icon, const std::string& title) {
+ErrorNumber Win32Operator::MsgBox(const std::string& text, BoxIcon icon, const std::string& title) {
   const UINT style = icon == BoxIcon::Critical ? MB_ICONERROR : MB_ICONINFORMATION;
   // Owned by the main window so it stays in front of it. The system enables
   // the owner again when the box closes; the recorded states put back a
@@ -59,10 +60,11 @@ ErrorNumber Win32Platform::MsgBox(const std::string& text, BoxIcon icon, const s
       MessageBoxW(main_.Handle(), com::Widen(text).c_str(), com::Widen(title).c_str(), style);
   const ErrorNumber failed = answer == 0 ? LastError() : kOk;
   states.Restore();
+  ThrowKept();
   return failed;
 }
 
-ErrorNumber Win32Platform::InputBox(const std::string& prompt, std::string& answer) {
+ErrorNumber Win32Operator::InputBox(const std::string& prompt, std::string& answer) {
   InputBoxModel box(prompt);
   AttractOperator();
   const ErrorNumber failed = RunModal(box, main_.Handle(), Placement::UpperThird);
@@ -70,7 +72,7 @@ ErrorNumber Win32Platform::InputBox(const std::string& prompt, std::string& answ
   return failed;
 }
 
-ErrorNumber Win32Platform::ShowModal(DialogModel& dialog) {
+ErrorNumber Win32Operator::ShowModal(DialogModel& dialog) {
   AttractOperator();
   return RunModal(dialog, nullptr);
 }

@@ -79,7 +79,7 @@ class LateFileSystemObject final : public FileSystemObject {
 
 }  // namespace
 
-ErrorNumber Win32Platform::CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) {
+ErrorNumber Win32FileQueries::CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) {
   CLSID clsid{};
   HRESULT hr = CLSIDFromProgID(kProgId, &clsid);
   if (FAILED(hr)) return FromHResult(hr);

@@ -18,8 +18,8 @@ CheckCalls& FolderCheckCalls() {
 // The folder's security checked against the operator's own token. Opening the
 // folder with the right asked would not do: Wine grants any such open, while
 // its security descriptor does follow the folder's permissions.
-ErrorNumber Win32Platform::WriteAllowed(const std::string& folder, FolderWrite what,
-                                        bool& allowed) {
+ErrorNumber Win32FileQueries::WriteAllowed(const std::string& folder, FolderWrite what,
+                                           bool& allowed) {
   const CheckCalls& calls = FolderCheckCalls();
   const std::wstring path = com::Widen(folder);
   const SECURITY_INFORMATION parts =
@@ -53,7 +53,7 @@ ErrorNumber Win32Platform::WriteAllowed(const std::string& folder, FolderWrite w
   return kOk;
 }
 
-ErrorNumber Win32Platform::FreeSpace(const std::string& folder, std::uint64_t& bytes) {
+ErrorNumber Win32FileQueries::FreeSpace(const std::string& folder, std::uint64_t& bytes) {
   ULARGE_INTEGER available{}, total{}, free{};
   // The room the operator may use, quotas included.
   if (!FolderCheckCalls().getDiskFreeSpaceEx(com::Widen(folder).c_str(), &available, &total,

@@ -92,14 +92,14 @@ ErrorNumber SystemFolder(std::wstring& folder) {
 
 }  // namespace
 
-ErrorNumber Win32Platform::StartProcess(const std::string& commandLine, StartWindow window,
-                                        std::unique_ptr<Process>& process) {
+ErrorNumber Win32Processes::StartProcess(const std::string& commandLine, StartWindow window,
+                                         std::unique_ptr<Process>& process) {
   return Start(nullptr, commandLine, window, process);
 }
 
-ErrorNumber Win32Platform::StartSystemProcess(const std::string& program,
-                                              const std::string& commandLine, StartWindow window,
-                                              std::unique_ptr<Process>& process) {
+ErrorNumber Win32Processes::StartSystemProcess(const std::string& program,
+                                               const std::string& commandLine, StartWindow window,
+                                               std::unique_ptr<Process>& process) {
   // Named by its full path: neither the program's folder nor the current one
   // is searched, so a file of that name put there cannot run instead.
   std::wstring path;

@@ -97,7 +97,7 @@ ErrorNumber CreateWithHeader(const std::wstring& path, const std::string& header
 
 }  // namespace
 
-ErrorNumber Win32Platform::OpenLines(const std::string& path, const std::string& header,
+ErrorNumber Win32LogFiles::OpenLines(const std::string& path, const std::string& header,
                                      std::unique_ptr<LineSink>& sink) {
   KeepLastError keep;
   const std::wstring name = com::Widen(path);
@@ -111,7 +111,7 @@ ErrorNumber Win32Platform::OpenLines(const std::string& path, const std::string&
   return kOk;
 }
 
-ErrorNumber Win32Platform::RenameOver(const std::string& from, const std::string& to) {
+ErrorNumber Win32FileWrites::RenameOver(const std::string& from, const std::string& to) {
   KeepLastError keep;
   if (!MoveFileExW(com::Widen(from).c_str(), com::Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
     return LastError();
@@ -119,7 +119,7 @@ ErrorNumber Win32Platform::RenameOver(const std::string& from, const std::string
   return kOk;
 }
 
-ErrorNumber Win32Platform::ProgramFile(std::string& path) {
+ErrorNumber Win32System::ProgramFile(std::string& path) {
   KeepLastError keep;
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
@@ -135,7 +135,7 @@ ErrorNumber Win32Platform::ProgramFile(std::string& path) {
   }
 }
 
-bool Win32Platform::ComputerName(std::string& name) {
+bool Win32System::ComputerName(std::string& name) {
   KeepLastError keep;
   wchar_t buffer[MAX_COMPUTERNAME_LENGTH + 1];
   DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
@@ -144,7 +144,7 @@ bool Win32Platform::ComputerName(std::string& name) {
   return true;
 }
 
-LocalTime Win32Platform::Now() {
+LocalTime Win32System::Now() {
   KeepLastError keep;
   SYSTEMTIME t{};
   GetLocalTime(&t);
@@ -152,7 +152,7 @@ LocalTime Win32Platform::Now() {
           t.wMinute, t.wSecond, t.wMilliseconds, GetTickCount64()};
 }
 
-std::string Win32Platform::ErrorText(ErrorNumber number) {
+std::string Win32System::ErrorText(ErrorNumber number) {
   KeepLastError keep;
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(

@@ -11,7 +11,7 @@
 
 namespace maj::win32 {
 
-ErrorNumber Win32Platform::AppPath(std::string& folder) {
+ErrorNumber Win32System::AppPath(std::string& folder) {
   // The path may be longer than MAX_PATH: grow until it fits.
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -28,7 +28,7 @@ ErrorNumber Win32Platform::AppPath(std::string& folder) {
   return kOk;
 }
 
-ErrorNumber Win32Platform::CurrentFolder(std::string& folder) {
+ErrorNumber Win32System::CurrentFolder(std::string& folder) {
   const DWORD needed = GetCurrentDirectoryW(0, nullptr);
   if (needed == 0) return LastError();
   std::wstring path(needed, L'\0');
@@ -39,7 +39,7 @@ ErrorNumber Win32Platform::CurrentFolder(std::string& folder) {
   return kOk;
 }
 
-bool Win32Platform::UserName(std::string& name) {
+bool Win32System::UserName(std::string& name) {
   // Room for any Windows login name (UNLEN, 256 characters) and its
   // terminating zero; a system that needs more says how much, once.
   std::string buffer(UNLEN + 1, '\0');
@@ -57,15 +57,15 @@ bool Win32Platform::UserName(std::string& name) {
   return false;
 }
 
-std::string Win32Platform::ToAnsi(const std::string& utf8) {
+std::string Win32System::ToAnsi(const std::string& utf8) {
   return com::Narrow(com::Widen(utf8), CP_ACP);
 }
 
-std::string Win32Platform::FromAnsi(const std::string& ansi) {
+std::string Win32System::FromAnsi(const std::string& ansi) {
   return com::Narrow(com::Widen(ansi, CP_ACP));
 }
 
-std::string Win32Platform::ToUpper(const std::string& utf8) {
+std::string Win32System::ToUpper(const std::string& utf8) {
   const std::wstring wide = com::Widen(utf8);
   if (wide.empty()) return {};
   const int size = static_cast<int>(wide.size());

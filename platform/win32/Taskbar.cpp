@@ -4,7 +4,7 @@
 
 namespace maj::win32 {
 
-void Win32Platform::TaskbarProgress(TaskbarState state, int done, int total) {
+void Win32Operator::TaskbarProgress(TaskbarState state, int done, int total) {
   const HWND window = main_.Handle();
   if (!window) return;
   // Created at the first use; where the system has no such interface the
@@ -28,7 +28,7 @@ void Win32Platform::TaskbarProgress(TaskbarState state, int done, int total) {
   }
 }
 
-void Win32Platform::AttractOperator() {
+void Win32Operator::AttractOperator() {
   const HWND window = main_.Handle();
   const HWND front = GetForegroundWindow();
   DWORD frontProcess = 0;

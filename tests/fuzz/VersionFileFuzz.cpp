@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static maj::test::FuzzPlatform platform;
   platform.Reset(std::string(reinterpret_cast<const char*>(data), size));
-  if (maj::VersionFileStep(platform) != maj::kOk) std::abort();
+  if (maj::VersionFileStep(platform, platform, platform) != maj::kOk) std::abort();
 
   std::string expected;
   for (const std::string& line : maj::test::ReferenceLines(platform.content)) {

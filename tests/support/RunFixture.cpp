@@ -37,7 +37,7 @@ void RunFixture::Folders(const std::vector<std::string>& windowsPaths) {
 
 void RunFixture::Run(RunMode mode) {
   ASSERT_TRUE(dba) << "no server";
-  exitCode = Form_Load(state, platform, *dba, mode);
+  exitCode = ExitCodeOf(Form_Load(state, platform.All(), *dba, mode));
 }
 
 std::vector<std::string> RunFixture::Journal(const std::vector<std::string>& prefixes) const {

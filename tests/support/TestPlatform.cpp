@@ -310,7 +310,7 @@ ErrorNumber TestPlatform::EnableMainWindow(bool on) {
 }
 
 ErrorNumber TestPlatform::HoldSessionEnd(const std::string& reason,
-                                         std::function<void()> onRequest) {
+                                         std::function<void(SessionEnd)> onRequest) {
   // Not recorded in `calls`: the journals of earlier runs stay as they were.
   if (const ErrorNumber err = Injected("HoldSessionEnd")) return err;
   sessionEndReason = reason;
@@ -325,7 +325,7 @@ void TestPlatform::ReleaseSessionEnd() {
 
 bool TestPlatform::SessionEndRequest() {
   if (!onSessionEnd) return true;
-  onSessionEnd();
+  onSessionEnd(SessionEnd::Asked);
   return false;
 }
 
@@ -348,7 +348,7 @@ void TestPlatform::DoEvents() {
 
 ErrorNumber TestPlatform::MsgBox(const std::string& text, BoxIcon icon, const std::string& title) {
   if (const ErrorNumber err = Call("MsgBox", text)) return err;
-  boxes.push_back({text, icon, title, busy, enabled});
+  boxes.push_back({text, icon, title, busy, enabled, singleRunHeld});
   return kOk;
 }
 
@@ -657,7 +657,12 @@ std::string TestPlatform::ToUpper(const std::string& utf8) {
 ErrorNumber TestPlatform::ClaimSingleRun(bool& alone) {
   if (const ErrorNumber err = Call("ClaimSingleRun")) return err;
   alone = !anotherRun;
+  singleRunHeld = alone;
   return kOk;
+}
+
+void TestPlatform::ReleaseSingleRun() {
+  singleRunHeld = false;
 }
 
 }  // namespace maj::test

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Pieces.h"
 
 namespace maj::test {
 
@@ -39,6 +39,7 @@ struct BoxSeen {
   std::string title;
   bool busy;     // the busy pointer was on
   bool enabled;  // the main window was enabled
+  bool held;     // the one run of the machine was held
 };
 
 struct DialogSeen {
@@ -48,12 +49,21 @@ struct DialogSeen {
   bool enabled;
 };
 
-class TestPlatform : public Platform {
+class TestPlatform : public Operator,
+                     public RunGuards,
+                     public FileQueries,
+                     public FileWrites,
+                     public LogFiles,
+                     public Processes,
+                     public System {
  public:
   TestPlatform();
   ~TestPlatform() override;
   TestPlatform(const TestPlatform&) = delete;
   TestPlatform& operator=(const TestPlatform&) = delete;
+
+  // Every piece, for a whole run.
+  Pieces All() { return {*this, *this, *this, *this, *this, *this, *this}; }
 
   const std::filesystem::path& Root() const { return root_; }
   std::filesystem::path Map(const std::string& windowsPath) const;
@@ -89,6 +99,7 @@ class TestPlatform : public Platform {
   // The room for log files: an append that would pass it fails as on a full disk.
   std::uint64_t logDiskSpace = ~std::uint64_t{0};
   bool anotherRun = false;                           // another upgrade run holds the machine
+  bool singleRunHeld = false;                        // this run holds it
   std::uint64_t freeSpace = std::uint64_t{1} << 40;  // on every disk
   // The operator asks to close the main window when this call is made
   // ("InputBox", "MsgBox"...): refused, or the window is gone.
@@ -115,17 +126,18 @@ class TestPlatform : public Platform {
   std::vector<std::string> taskbar;   // "Normal 1/3", "Error 2/3", "None 0/0"
   std::vector<std::string> programs;  // the system programs started, in order
   bool closeRefused = false;
-  std::function<void()> onSessionEnd;
+  std::function<void(SessionEnd)> onSessionEnd;
   bool closedByOperator = false;  // the main window went away on a close request
 
-  // Platform.
+  // The pieces.
   ErrorNumber SetBusyPointer(bool on) override;
   ErrorNumber EnableMainWindow(bool on) override;
   ErrorNumber UnloadMainWindow() override;
   void DoEvents() override;
   ErrorNumber RefuseClose(bool refuse) override;
   // Held: the reason, and what a session end request calls (SessionEndRequest).
-  ErrorNumber HoldSessionEnd(const std::string& reason, std::function<void()> onRequest) override;
+  ErrorNumber HoldSessionEnd(const std::string& reason,
+                             std::function<void(SessionEnd)> onRequest) override;
   void ReleaseSessionEnd() override;
   // A log-off asked for now: true when the platform let it go on.
   bool SessionEndRequest();
@@ -173,6 +185,8 @@ class TestPlatform : public Platform {
   // letters it covers.
   std::string ToUpper(const std::string& utf8) override;
   ErrorNumber ClaimSingleRun(bool& alone) override;
+  // Not recorded in `calls`: `singleRunHeld` tells.
+  void ReleaseSingleRun() override;
 
   // Records the call and answers the failure scripted for it, if any.
   ErrorNumber Call(const std::string& name, const std::string& argument = {});

@@ -13,7 +13,7 @@ struct Win32Subject {
   win32::Win32Platform platform;
   std::vector<std::unique_ptr<win32::Scratch>> folders;
 
-  Platform& Get() { return platform; }
+  Pieces Get() { return platform.All(); }
   std::string Folder() {
     folders.push_back(std::make_unique<win32::Scratch>(win32::TempFolder()));
     return folders.back()->Path();

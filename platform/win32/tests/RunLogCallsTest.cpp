@@ -74,7 +74,7 @@ TEST(RunLogCalls, RunsCreatingTheLogAtOnceWriteOneMarkBetweenThem) {
         Win32Platform platform;
         RunLog log;
         WaitForSingleObject(go.Get(), INFINITE);
-        log.Open(platform, {folder});
+        log.OpenRotated(platform, platform, platform, {folder});
         if (log.IsOpen()) ++logged;
         log.Line("run");
       });

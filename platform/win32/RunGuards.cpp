@@ -1,5 +1,7 @@
-// One upgrade run per machine: a named mutex, owned while a run goes on.
+// One upgrade run per machine, a named mutex owned while a run goes on; and
+// the session held while it goes, through the main window.
 #include "platform/win32/Win32Platform.h"
+#include "support/win32/ComOwners.h"
 #include "support/win32/Win32Errors.h"
 
 namespace maj::win32 {
@@ -10,7 +12,7 @@ constexpr const wchar_t* kLocalName = L"Local\\MERIDOXAN.MiseANiveau";
 
 }  // namespace
 
-ErrorNumber Win32Platform::ClaimSingleRun(bool& alone) {
+ErrorNumber Win32RunGuards::ClaimSingleRun(bool& alone) {
   UniqueHandle mutex(CreateMutexW(nullptr, FALSE, kGlobalName));
   if (!mutex && GetLastError() == ERROR_ACCESS_DENIED) {
     // Refused: either another account's run holds the name, or this account
@@ -39,6 +41,20 @@ ErrorNumber Win32Platform::ClaimSingleRun(bool& alone) {
     default:
       return LastError();
   }
+}
+
+void Win32RunGuards::ReleaseSingleRun() {
+  singleRun_.Reset();
+}
+
+ErrorNumber Win32RunGuards::HoldSessionEnd(const std::string& reason,
+                                           std::function<void(SessionEnd)> onRequest) {
+  main_.HoldSessionEnd(com::Widen(reason), std::move(onRequest));
+  return kOk;
+}
+
+void Win32RunGuards::ReleaseSessionEnd() {
+  main_.ReleaseSessionEnd();
 }
 
 }  // namespace maj::win32

@@ -1,4 +1,4 @@
-// Files and folders through the wide API: paths are UTF-8 turned into UTF-16
+// Files and folders changed through the wide API: paths are UTF-8 turned into UTF-16
 // (UNC paths included); file contents are bytes, left untouched.
 #include <algorithm>
 #include <string>
@@ -15,24 +15,6 @@ namespace {
 
 // The largest piece one ReadFile or WriteFile call is given.
 constexpr std::size_t kMaxPiece = 1u << 30;
-
-class FileByteSource final : public ByteSource {
- public:
-  explicit FileByteSource(UniqueHandle file) : file_(std::move(file)) {}
-
-  ErrorNumber Read(std::span<char> buffer, std::size_t& got) override {
-    DWORD read = 0;
-    if (!ReadFile(file_.Get(), buffer.data(),
-                  static_cast<DWORD>(std::min(buffer.size(), kMaxPiece)), &read, nullptr)) {
-      return LastError();
-    }
-    got = read;
-    return kOk;
-  }
-
- private:
-  UniqueHandle file_;
-};
 
 // A new file beside the target, deleted on every path unless it has taken
 // the target's place.
@@ -181,60 +163,18 @@ FileCalls& RewriteCalls() {
   return calls;
 }
 
-ErrorNumber Win32Platform::FindEntry(const std::string& path, bool& found) {
-  if (GetFileAttributesW(com::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
-    found = true;
-    return kOk;
-  }
-  const DWORD code = GetLastError();
-  if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) return LastError();
-  found = false;
-  return kOk;
-}
-
-ErrorNumber Win32Platform::FindEntryKind(const std::string& path, EntryKind& kind) {
-  const DWORD attributes = GetFileAttributesW(com::Widen(path).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::Other;
-    return kOk;
-  }
-  const DWORD code = GetLastError();
-  if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) return LastError();
-  kind = EntryKind::Missing;
-  return kOk;
-}
-
-ErrorNumber Win32Platform::CreateFolder(const std::string& path) {
+ErrorNumber Win32FileWrites::CreateFolder(const std::string& path) {
   return CreateDirectoryW(com::Widen(path).c_str(), nullptr) ? kOk : LastError();
 }
 
-ErrorNumber Win32Platform::OpenForInput(const std::string& path,
-                                        std::unique_ptr<ByteSource>& file) {
-  UniqueHandle handle = FromCreateFile(CreateFileW(
-      com::Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!handle) return LastError();
-  file = std::make_unique<FileByteSource>(std::move(handle));
-  return kOk;
-}
-
-ErrorNumber Win32Platform::OpenForAppend(const std::string& path) {
+ErrorNumber Win32FileWrites::OpenForAppend(const std::string& path) {
   const UniqueHandle handle =
       FromCreateFile(CreateFileW(com::Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   return handle ? kOk : LastError();
 }
 
-ErrorNumber Win32Platform::FileLength(const std::string& path, std::uint64_t& length) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(com::Widen(path).c_str(), GetFileExInfoStandard, &data)) {
-    return LastError();
-  }
-  length = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  return kOk;
-}
-
-ErrorNumber Win32Platform::RewriteFile(const std::string& path, const std::string& bytes) {
+ErrorNumber Win32FileWrites::RewriteFile(const std::string& path, const std::string& bytes) {
   const std::wstring target = com::Widen(path);
   const DWORD attributes = RewriteCalls().getFileAttributes(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -247,8 +187,9 @@ ErrorNumber Win32Platform::RewriteFile(const std::string& path, const std::strin
   RemoveStaleTemporaries(target);
   TemporaryFile temporary;
   if (const ErrorNumber failed = temporary.Create(target)) {
-    // No new file can be made beside it: the file itself may still be written.
-    return exists ? RewriteInPlace(target, bytes) : failed;
+    // No new file may be made beside it: the file itself may still be
+    // written. Any other failure (a full disk) leaves the file whole.
+    return exists && failed == kWin32AccessDenied ? RewriteInPlace(target, bytes) : failed;
   }
   if (const ErrorNumber failed = temporary.WriteAll(bytes)) return failed;
   std::vector<BYTE> security;
