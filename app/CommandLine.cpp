@@ -14,12 +14,6 @@ std::string AsciiUpper(std::string text) {
   return text;
 }
 
-std::string Joined(const std::vector<std::string>& arguments) {
-  std::string all;
-  for (const std::string& argument : arguments) all += (all.empty() ? "" : " ") + argument;
-  return all;
-}
-
 }  // namespace
 
 RunMode ReadCommandLine(const std::vector<std::string>& arguments) {
@@ -39,16 +33,29 @@ std::string UsageText() {
          "MiseANiveau.exe /? : affiche cette aide.";
 }
 
-ExitCode ShowUsage(Platform& platform, RunMode mode, const std::vector<std::string>& arguments) {
+std::string ArgumentsAsTyped(const std::string& commandLine) {
+  // The program's name ends at its closing quote, or at the first blank when
+  // it is not quoted; the system splits it so.
+  std::size_t at = 0;
+  if (commandLine.starts_with('"')) {
+    at = commandLine.find('"', 1);
+    at = at == std::string::npos ? commandLine.size() : at + 1;
+  }
+  at = commandLine.find_first_of(" \t", at);
+  if (at == std::string::npos) return {};
+  at = commandLine.find_first_not_of(" \t", at);
+  return at == std::string::npos ? std::string() : commandLine.substr(at);
+}
+
+Ending ShowUsage(Operator& op, RunMode mode, const std::string& typed) {
   if (mode == RunMode::Usage) {
     // The box is all there is to do: its answer changes nothing.
-    Unheeded(platform.MsgBox(UsageText(), BoxIcon::Information, kMessageTitle));
-    return ExitCode::Success;
+    Unheeded(op.MsgBox(UsageText(), BoxIcon::Information, kMessageTitle));
+    return Ending::Usage;
   }
-  Unheeded(platform.MsgBox(
-      "Paramètre inconnu : " + Joined(arguments) + kLineEnd + kLineEnd + UsageText(),
-      BoxIcon::Critical, kMessageTitle));
-  return ExitCode::CommandLine;
+  Unheeded(op.MsgBox("Paramètre inconnu : " + typed + kLineEnd + kLineEnd + UsageText(),
+                     BoxIcon::Critical, kMessageTitle));
+  return Ending::UnknownArgument;
 }
 
 }  // namespace maj

@@ -6,11 +6,9 @@
 #include <vector>
 
 #include "app/ExitCode.h"
-#include "platform/Platform.h"
+#include "platform/Operator.h"
 
 namespace maj {
-
-enum class RunMode { Upgrade, PreCheck, Usage, Unknown };
 
 // The mode the arguments (the program's name left out) ask for.
 RunMode ReadCommandLine(const std::vector<std::string>& arguments);
@@ -18,8 +16,13 @@ RunMode ReadCommandLine(const std::vector<std::string>& arguments);
 // The usage box's text.
 std::string UsageText();
 
-// For Usage and Unknown: shows the usage box (critical, naming the arguments,
-// for an unknown one) and answers the exit code. Nothing else is done.
-ExitCode ShowUsage(Platform& platform, RunMode mode, const std::vector<std::string>& arguments);
+// The arguments as the operator typed them, quotes and all: the command
+// line after the program's name.
+std::string ArgumentsAsTyped(const std::string& commandLine);
+
+// For Usage and Unknown: shows the usage box (critical, naming the arguments
+// as typed, for an unknown one) and answers how the program ends. Nothing
+// else is done.
+Ending ShowUsage(Operator& op, RunMode mode, const std::string& typed);
 
 }  // namespace maj

@@ -1,10 +1,10 @@
 // The main window's logic: its load handler and the upgrade run it starts.
 #pragma once
 
-#include "app/CommandLine.h"
 #include "app/ExitCode.h"
+#include "app/Run.h"
 #include "contract/Dba.h"
-#include "platform/Platform.h"
+#include "platform/Pieces.h"
 #include "state/RunState.h"
 
 namespace maj {
@@ -12,10 +12,17 @@ namespace maj {
 // The load handler of Frm_MAJ: runs the whole upgrade once (or the pre-check)
 // and returns when the run is over and the window has been unloaded; answers
 // how the run ended.
-ExitCode Form_Load(RunState& state, Platform& platform, DbaFactory& dba,
-                   RunMode mode = RunMode::Upgrade);
+RunRecord Form_Load(RunState& state, const Pieces& pieces, DbaFactory& dba,
+                    RunMode mode = RunMode::Upgrade);
+
+// What the upgrade reaches beyond what every run does: it writes, and it
+// starts the copies.
+struct UpgradePieces {
+  FileWrites& writes;
+  Processes& processes;
+};
 
 // The upgrade run: set-up, every base of the list, summary, marker file.
-ExitCode TraitementMAJ(RunState& state, Platform& platform, DbaFactory& dba);
+void TraitementMAJ(Run& run, const UpgradePieces& pieces);
 
 }  // namespace maj

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/Rapport.h"
-#include "app/RunParts.h"
 #include "platform/Text.h"
 #include "steps/BasePath.h"
 #include "steps/CopyReadiness.h"
@@ -44,13 +43,36 @@ std::string CopyProblem(const CopyVerdict& verdict) {
   return "?";
 }
 
+// The verdict in the log's words.
+const char* VerdictName(Readiness readiness) {
+  switch (readiness) {
+    case Readiness::Ready:
+      return "ready";
+    case Readiness::NoPackage:
+      return "package unreadable";
+    case Readiness::NoDirectory:
+      return "no directory";
+    case Readiness::DestinationIsAFile:
+      return "destination is a file";
+    case Readiness::PathTooLong:
+      return "path too long";
+    case Readiness::WriteRefused:
+      return "write refused";
+    case Readiness::NoRoom:
+      return "no room";
+    case Readiness::Unreadable:
+      return "unreadable";
+  }
+  return "?";
+}
+
 std::string Megabytes(std::uint64_t bytes) {
   return std::to_string(bytes / 1024 / 1024) + " MiB (" + std::to_string(bytes) + " bytes)";
 }
 
 }  // namespace
 
-BaseReadiness CheckOpenBase(RunState& state, Platform& platform) {
+BaseReadiness CheckOpenBase(RunState& state, FileQueries& files, System& system) {
   RunLog& log = state.Log;
   // The operator is never asked: a directory the server does not know is
   // the answer itself.
@@ -60,67 +82,56 @@ BaseReadiness CheckOpenBase(RunState& state, Platform& platform) {
     return Fails("répertoire inconnu");
   }
   log.Line("Directory ", directory, " (server answer)");
-  const CopyVerdict copy = CheckCopyWithoutWriting(state.G_Fso.get(), platform, directory);
-  log.Line("Copy check: ", copy.where, ": ", log.Number(copy.number), ", package ",
-           Megabytes(copy.needed), ", free ", Megabytes(copy.free));
+  const CopyVerdict copy = CheckCopyWithoutWriting(state.G_Fso.get(), files, system, directory);
+  log.Line("Copy check: ", copy.where, ": ", VerdictName(copy.readiness), ", ",
+           log.Number(copy.number), ", package ", Megabytes(copy.needed), ", free ",
+           Megabytes(copy.free));
   if (const std::string problem = CopyProblem(copy); !problem.empty()) return Fails(problem);
   Boolean upToDate = False;
   const ErrorNumber check = GestionMAJ(state.MyDatabase.get(), kVersion, upToDate);
   log.Line("Check of version ", kVersion, ": ", log.Number(check));
-  return {false, upToDate == True ? "déjà à jour" : "prête"};
+  if (upToDate == True) return {false, "déjà à jour"};
+  // Only a record that is not there says the upgrade is still to do; a
+  // record that cannot be read fails the run's own check as well.
+  if (check != kDbaKeyNotFound) return Fails(WithNumber("version illisible", check));
+  return {false, "prête"};
 }
 
-ExitCode PreCheck(RunState& state, Platform& platform, DbaFactory& dba) {
+void PreCheck(Run& run) {
+  RunState& state = run.state;
   state.Log.Line("Pre-check: nothing is copied, sent to the server or written");
-  Rapport unused;  // the set-up makes the outcome lists; the pre-check has its own lines
-  if (!SetUp(state, platform, dba, unused)) {
-    ExitNoComponent(state, platform, state.Err);
-    return ExitCode::NoComponent;
-  }
-  const int listed = BasesListed(state);
+  Rapport rapport;  // the set-up makes the outcome lists; the pre-check has its own lines
+  if (!SetUp(run, rapport)) return;
+  const int listed = BasesListed(state.W_Bases);
   if (listed == 0) {
-    GiveBackWindow(platform);
-    Critical(state, platform,
-             std::string("Vérification impossible : aucune base dans ") +
-                 R"(\\127.0.0.1\UNIDATA\BASES.TXT.)");
-    CloseRun(state, platform);
-    return ExitCode::NoBaseList;
+    EndEarly(run, Ending::NoBaseList);
+    return;
   }
-
   std::vector<std::string> lines;
-  bool failing = false;
-  platform.TaskbarProgress(TaskbarState::Normal, 0, listed);
-  for (std::int16_t counter = 1; counter <= listed; ++counter) {
-    state.Log.Line("Base ", std::to_string(counter), ": ", state.Base(counter));
-    state.Err = OpenBase(state, counter);  // a new base: earlier failures are behind it
-    if (counter == 1 && (state.Err == kDbaOpenRefused || state.Err == kDbaLoginNeeded)) {
-      if (!LoginBranch(state, platform, dba, counter)) {
-        ExitLoginCancelled(state, platform);
-        return ExitCode::LoginCancelled;
-      }
-    }
+  const auto check = [&](std::int16_t counter) {
     // A base that does not open stops the run, or goes through it without
     // its directory: either way it would not be upgraded.
     const BaseReadiness found = state.Err != kOk ? Fails(WithNumber("ouverture refusée", state.Err))
-                                                 : CheckOpenBase(state, platform);
+                                                 : CheckOpenBase(state, run.files, run.system);
     state.Log.Line("Pre-check outcome: ", found.text);
     lines.push_back("Base " + state.Base(counter) + " : " + found.text + ".");
-    failing = failing || found.fails;
-    ReleaseBase(state, dba);
-    platform.TaskbarProgress(failing ? TaskbarState::Error : TaskbarState::Normal, counter, listed);
-  }
+    return found.fails ? BaseOutcome::Failed : BaseOutcome::Done;
+  };
+  if (!WalkBases(run, listed, check)) return;
 
-  GiveBackWindow(platform);
+  GiveBackWindow(run);
+  const bool failing = ExitCodeOf(run.record) != ExitCode::Success;
   std::string text = failing ? "Vérification terminée : des bases ne seraient pas mises à jour."
                              : "Vérification terminée : la mise à jour peut être lancée.";
   text += std::string(kLineEnd) + kLineEnd;
   for (const std::string& line : lines) text += line + kLineEnd;
-  state.Log.Line("Box: ", text);
+  if (!rapport.notTaken.empty()) text += rapport.notTaken + kLineEnd;
+  // Nothing the pre-check does needs the machine once its box is up: a box
+  // left open must not keep an upgrade from starting.
+  run.guards.ReleaseSingleRun();
   // The box is the pre-check's last act: nothing follows that could go otherwise.
-  Unheeded(
-      platform.MsgBox(text, failing ? BoxIcon::Critical : BoxIcon::Information, kMessageTitle));
-  CloseRun(state, platform);
-  return failing ? ExitCode::PreCheckFailed : ExitCode::Success;
+  ShowBox(run, text, failing ? BoxIcon::Critical : BoxIcon::Information);
+  CloseRun(run);
 }
 
 }  // namespace maj

@@ -5,9 +5,7 @@
 
 #include <string>
 
-#include "app/ExitCode.h"
-#include "contract/Dba.h"
-#include "platform/Platform.h"
+#include "app/Run.h"
 #include "state/RunState.h"
 
 namespace maj {
@@ -20,10 +18,10 @@ struct BaseReadiness {
 
 // The open base of entry `counter`: its directory as the server gives it, the
 // copy's checks, then its version record.
-BaseReadiness CheckOpenBase(RunState& state, Platform& platform);
+BaseReadiness CheckOpenBase(RunState& state, FileQueries& files, System& system);
 
-// The whole pre-check: Success when no base would fail, PreCheckFailed
-// otherwise; the run's own codes for the ends it shares with it.
-ExitCode PreCheck(RunState& state, Platform& platform, DbaFactory& dba);
+// The whole pre-check, its ending in the run's record. It is handed no way
+// to write a file or start a process.
+void PreCheck(Run& run);
 
 }  // namespace maj

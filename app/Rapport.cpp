@@ -57,9 +57,23 @@ ErrorNumber RecordOutcome(Boolean majOk, Rapport& rapport, std::int16_t counter,
   return AppendFailure(rapport.W_BasesNonMaj, "Base " + entry + " : non mise à jour.");
 }
 
+std::string NotTakenLine(ListState list, const BaseList& bases, const ListTail& tail) {
+  if (list == ListState::Incomplete) {
+    const int listed = BasesListed(bases);
+    return "Liste des bases lue en partie : les bases après " +
+           bases.at(static_cast<std::size_t>(listed - 1)) + " ne sont pas traitées.";
+  }
+  if (list != ListState::TooMany) return {};
+  std::string names;
+  for (const std::string& name : tail.names) names += (names.empty() ? "" : ", ") + name;
+  if (names.empty()) return "Bases au-delà de la trentième non traitées.";
+  return "Bases au-delà de la trentième non traitées : " + names +
+         (tail.more ? " et d'autres." : ".");
+}
+
 ErrorNumber SummaryText(const Rapport& rapport, std::string& text) {
   ErrorNumber last = kOk;
-  if (rapport.W_Erreur != True) {
+  if (rapport.W_Erreur != True && rapport.notTaken.empty()) {
     text = std::string("Mise à jour du serveur terminée avec succès.") + kLineEnd + kLineEnd;
     Absorb(last, AppendLines(rapport.W_BasesMaj, text));
     return last;
@@ -68,17 +82,19 @@ ErrorNumber SummaryText(const Rapport& rapport, std::string& text) {
   Absorb(last, AppendLines(rapport.W_BasesMaj, text));
   text += kLineEnd;
   Absorb(last, AppendLines(rapport.W_BasesNonMaj, text));
+  if (!rapport.notTaken.empty()) text += rapport.notTaken + kLineEnd;
   text += std::string(kLineEnd) + "Veuillez contacter MERIDOXAN.";
   return last;
 }
 
-ErrorNumber ShowSummary(Platform& platform, const Rapport& rapport, RunLog* log) {
+ErrorNumber ShowSummary(Operator& op, const Rapport& rapport, RunLog* log) {
   std::string text;
   // A list that cannot be read leaves its lines out; the box is shown all the same.
   Unheeded(SummaryText(rapport, text));
   if (log) log->Line("Box: ", text);
-  const BoxIcon icon = rapport.W_Erreur == True ? BoxIcon::Critical : BoxIcon::Information;
-  return platform.MsgBox(text, icon, kMessageTitle);
+  const bool success = rapport.W_Erreur != True && rapport.notTaken.empty();
+  const BoxIcon icon = success ? BoxIcon::Information : BoxIcon::Critical;
+  return op.MsgBox(text, icon, kMessageTitle);
 }
 
 }  // namespace maj

@@ -7,8 +7,9 @@
 #include <string>
 
 #include "contract/Dba.h"
-#include "platform/Platform.h"
+#include "platform/Operator.h"
 #include "state/RunState.h"
+#include "steps/Recup_Base.h"
 
 namespace maj {
 
@@ -18,7 +19,14 @@ struct Rapport {
   std::shared_ptr<DynArray> W_BasesMaj;     // success lines, at the base's number
   std::shared_ptr<DynArray> W_BasesNonMaj;  // failure lines, packed from 1
   Boolean W_Erreur = False;
+  // The bases of the list the run did not take, when there are any: one more
+  // line of the summary, which then takes the error form.
+  std::string notTaken;
 };
+
+// The line naming the bases of the list the run does not take; "" when it
+// takes them all.
+std::string NotTakenLine(ListState list, const BaseList& bases, const ListTail& tail);
 
 // Records the line of base `counter` after its verification, from G_MajOk.
 [[nodiscard]] ErrorNumber RecordOutcome(Boolean majOk, Rapport& rapport, std::int16_t counter,
@@ -30,7 +38,6 @@ struct Rapport {
 [[nodiscard]] ErrorNumber SummaryText(const Rapport& rapport, std::string& text);
 
 // Shows the summary box: information icon for success, critical icon otherwise.
-[[nodiscard]] ErrorNumber ShowSummary(Platform& platform, const Rapport& rapport,
-                                      RunLog* log = nullptr);
+[[nodiscard]] ErrorNumber ShowSummary(Operator& op, const Rapport& rapport, RunLog* log = nullptr);
 
 }  // namespace maj

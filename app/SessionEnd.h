@@ -2,7 +2,7 @@
 // it wherever it is, mid-copy or mid-upgrade: the system is asked to wait.
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/RunGuards.h"
 #include "state/RunState.h"
 
 namespace maj {
@@ -12,6 +12,6 @@ inline constexpr const char* kSessionEndReason =
 
 // From now until the main window is unloaded, each request to end the
 // session is answered "wait", with the reason above, and logged.
-void KeepSessionForTheRun(RunState& state, Platform& platform);
+void KeepSessionForTheRun(RunState& state, RunGuards& guards);
 
 }  // namespace maj

@@ -4,11 +4,11 @@
 
 namespace maj {
 
-bool AnotherRunGoesOn(Platform& platform) {
+bool AnotherRunGoesOn(RunGuards& guards, Operator& op) {
   bool alone = true;
-  if (platform.ClaimSingleRun(alone) != kOk || alone) return false;
+  if (guards.ClaimSingleRun(alone) != kOk || alone) return false;
   // The answer of the box is never used, and nothing follows it.
-  Unheeded(platform.MsgBox(kAlreadyRunning, BoxIcon::Critical, kMessageTitle));
+  Unheeded(op.MsgBox(kAlreadyRunning, BoxIcon::Critical, kMessageTitle));
   return true;
 }
 

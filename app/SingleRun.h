@@ -2,7 +2,8 @@
 // into the same bases while the server checks it.
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/Operator.h"
+#include "platform/RunGuards.h"
 
 namespace maj {
 
@@ -13,6 +14,6 @@ inline constexpr const char* kAlreadyRunning =
 // holds it, tells the operator in one box and answers true: the program then
 // ends without touching anything. A claim that cannot be made at all does not
 // stop the upgrade.
-[[nodiscard]] bool AnotherRunGoesOn(Platform& platform);
+[[nodiscard]] bool AnotherRunGoesOn(RunGuards& guards, Operator& op);
 
 }  // namespace maj

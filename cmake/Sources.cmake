@@ -34,9 +34,11 @@ target_link_libraries(maj_connection PUBLIC maj_state)
 # The driver, the report and the marker file: the top of the core.
 add_library(maj_core STATIC
   app/CommandLine.cpp
+  app/ExitCode.cpp
   app/Frm_MAJ.cpp
   app/PreCheck.cpp
   app/Rapport.cpp
+  app/Run.cpp
   app/SessionEnd.cpp
   app/SingleRun.cpp
   app/VersionFile.cpp

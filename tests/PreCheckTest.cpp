@@ -193,7 +193,11 @@ INSTANTIATE_TEST_SUITE_P(
                     p.MakeFolder(R"(D:\BASES\A)");
                     std::filesystem::remove_all(p.Map(R"(C:\APP\INSTALLMAJ)"));
                   },
-                  "paquet d'installation illisible (erreur 0x800A004C)"}),
+                  "paquet d'installation illisible (erreur 0x800A004C)"},
+        // Only a record that is not there means "still to do".
+        WouldFail{"RecordUnreadable", "[fault]\ncall = OpenFile\nerror = 0x80070005\n",
+                  [](test::TestPlatform& p) { p.MakeFolder(R"(D:\BASES\A)"); },
+                  "version illisible (erreur 0x80070005)"}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // Each end of the run, and the code the program exits with.
@@ -209,14 +213,27 @@ struct End {
 
 class ExitCodeTest : public PreCheckTest, public ::testing::WithParamInterface<End> {};
 
+// Thirty bases A, then one more.
+Lines ThirtyAThen(const std::string& last) {
+  Lines bases(30, "A");
+  bases.push_back(last);
+  return bases;
+}
+
 TEST_P(ExitCodeTest, EachEndHasItsCode) {
   Server(Settings({{"A", ""}, {"B", ""}}, GetParam().tail));
   Folders({R"(D:\BASES\A)", R"(D:\BASES\B)"});
   Package({"A.DAT"});
   if (!GetParam().bases.empty()) Bases(GetParam().bases);
   if (GetParam().script) GetParam().script(platform);
+  bool alone = false;
+  ASSERT_EQ(platform.ClaimSingleRun(alone), kOk);
   Run(GetParam().mode);
   EXPECT_EQ(AsInt(exitCode), AsInt(GetParam().code));
+  // The upgrade holds the machine to its end; the pre-check lets go before
+  // its last box, so that a box left open overnight holds no upgrade.
+  ASSERT_FALSE(platform.boxes.empty());
+  EXPECT_EQ(platform.boxes.back().held, GetParam().mode == RunMode::Upgrade);
   if (!GetParam().box.empty()) {
     EXPECT_EQ(BoxTexts().back(), GetParam().box);
   }
@@ -275,7 +292,16 @@ INSTANTIATE_TEST_SUITE_P(
             {"C"},
             [](test::TestPlatform& p) { p.dialogAnswers = {test::LoginCancel()}; },
             RunMode::PreCheck,
-            ExitCode::LoginCancelled}),
+            ExitCode::LoginCancelled},
+        End{"ThirtyOneBases", "", ThirtyAThen("B"), nullptr, RunMode::Upgrade,
+            ExitCode::SomeNotUpgraded},
+        End{"PreCheckThirtyOneBases", "", ThirtyAThen("B"), nullptr, RunMode::PreCheck,
+            ExitCode::PreCheckFailed,
+            [] {
+              std::string box = kFailing;
+              for (int i = 0; i < 30; ++i) box += "Base A : prête.\r\n";
+              return box + "Bases au-delà de la trentième non traitées : B.\r\n";
+            }()}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(PreCheckTest, AComponentThatCannotBeCreatedHasItsCodeInBothModes) {
@@ -286,7 +312,39 @@ TEST_F(PreCheckTest, AComponentThatCannotBeCreatedHasItsCodeInBothModes) {
   for (const RunMode mode : {RunMode::Upgrade, RunMode::PreCheck}) {
     platform.unloaded = false;
     state = RunState{};
-    EXPECT_EQ(Form_Load(state, platform, board, mode), ExitCode::NoComponent);
+    EXPECT_EQ(ExitCodeOf(Form_Load(state, platform.All(), board, mode)), ExitCode::NoComponent);
+  }
+}
+
+TEST(ExitCodeOfTest, EachRecordGivesItsCode) {
+  using enum Ending;
+  using L = ListState;
+  const struct {
+    RunRecord record;
+    ExitCode code;
+  } rows[] = {
+      {{RunMode::Upgrade, Summary, L::Read, 3, 0}, ExitCode::Success},
+      {{RunMode::Upgrade, Summary, L::Read, 2, 1}, ExitCode::SomeNotUpgraded},
+      {{RunMode::Upgrade, Summary, L::TooMany, 30, 0}, ExitCode::SomeNotUpgraded},
+      {{RunMode::Upgrade, Summary, L::Incomplete, 4, 0}, ExitCode::SomeNotUpgraded},
+      {{RunMode::Upgrade, Summary, L::NoBase, 1, 0}, ExitCode::NoBaseList},
+      {{RunMode::Upgrade, NoDirectory, L::NoBase, 0, 0}, ExitCode::NoBaseList},
+      {{RunMode::Upgrade, LoginCancelled, L::Read, 0, 0}, ExitCode::LoginCancelled},
+      {{RunMode::Upgrade, NoDirectory, L::TooMany, 1, 0}, ExitCode::NoDirectory},
+      {{RunMode::Upgrade, OpenRefused, L::Read, 1, 0}, ExitCode::OpenRefused},
+      {{RunMode::Upgrade, NoComponent, L::NoBase, 0, 0}, ExitCode::NoComponent},
+      {{RunMode::Upgrade, AnotherRun, L::Read, 0, 0}, ExitCode::AnotherRun},
+      {{RunMode::Usage, Usage, L::Read, 0, 0}, ExitCode::Success},
+      {{RunMode::Unknown, UnknownArgument, L::Read, 0, 0}, ExitCode::CommandLine},
+      {{RunMode::Upgrade, Unexpected, L::Read, 0, 0}, ExitCode::Unexpected},
+      {{RunMode::PreCheck, Summary, L::Read, 2, 0}, ExitCode::Success},
+      {{RunMode::PreCheck, Summary, L::Read, 1, 1}, ExitCode::PreCheckFailed},
+      {{RunMode::PreCheck, Summary, L::TooMany, 30, 0}, ExitCode::PreCheckFailed},
+      {{RunMode::PreCheck, NoBaseList, L::NoBase, 0, 0}, ExitCode::NoBaseList},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(AsInt(ExitCodeOf(row.record)), AsInt(row.code))
+        << static_cast<int>(row.record.end) << " " << static_cast<int>(row.record.list);
   }
 }
 
@@ -301,8 +359,9 @@ TEST(CommandLineTest, SwitchesAreReadWhateverTheirCaseAndAnythingElseShowsTheUsa
   }
 
   test::TestPlatform platform;
-  EXPECT_EQ(ShowUsage(platform, RunMode::Usage, {"/?"}), ExitCode::Success);
-  EXPECT_EQ(ShowUsage(platform, RunMode::Unknown, {"/VERIFER"}), ExitCode::CommandLine);
+  EXPECT_EQ(ExitCodeOf({.end = ShowUsage(platform, RunMode::Usage, "/?")}), ExitCode::Success);
+  EXPECT_EQ(ExitCodeOf({.end = ShowUsage(platform, RunMode::Unknown, "/VERIFER")}),
+            ExitCode::CommandLine);
   const std::string usage =
       "MiseANiveau.exe : met à jour les bases de \\\\127.0.0.1\\UNIDATA\\BASES.TXT.\r\n"
       "MiseANiveau.exe /VERIFIER : vérifie les bases sans rien modifier.\r\n"

@@ -62,7 +62,7 @@ struct World {
   }
 
   void Run() {
-    if (server) Form_Load(state, platform, *dba);
+    if (server) Form_Load(state, platform.All(), *dba);
     EXPECT_EQ(platform.openFiles, 0);
   }
 
@@ -246,7 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
         StepFailure{"NoComponent",
                     "[fault]\ncall = Create\nerror = 0x80040154\n",
                     nullptr,
-                    {"Component: 0x80040154",
+                    {"Component: 0x80040154 Class not registered",
                      "Box: Le composant d'accès aux bases de données DBA n'a pas pu être chargé "
                      "(erreur 0x80040154). | Aucune base n'a été mise à jour. Merci de contacter "
                      "MERIDOXAN"}},
@@ -272,7 +272,7 @@ TEST(RunLogTest, TheSecondBaseRefusedIsLoggedWithItsNumberAndBox) {
 TEST(RunLogTest, TheComponentsNumbersGetTheirOwnMeaningsNeverTheSystemsOleTexts) {
   test::TestPlatform platform;
   RunLog log;
-  log.Open(platform, {});
+  log.Open(platform, platform, {});
   EXPECT_EQ(log.Number(kDbaOpenRefused), "0x80040006 Login or open refused.");
   EXPECT_EQ(log.Number(kDbaLoginNeeded), "0x80040019 Not connected: login needed.");
   EXPECT_EQ(log.Number(kDbaKeyNotFound), "0x8004000B Record not found.");

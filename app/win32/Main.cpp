@@ -8,6 +8,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -23,27 +24,31 @@
 
 namespace {
 
-// The arguments after the program's name, in UTF-8.
-std::vector<std::string> Arguments() {
-  std::vector<std::string> arguments;
+// The arguments after the program's name, in UTF-8; false when the command
+// line cannot be split, which must not start a run nobody asked for.
+bool Arguments(std::vector<std::string>& arguments) {
   int count = 0;
   LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!words) return arguments;
+  if (!words) return false;
   for (int i = 1; i < count; ++i) arguments.push_back(com::Narrow(words[i]));
   LocalFree(words);
-  return arguments;
+  return true;
 }
 
-maj::ExitCode Run(int showCommand) {
+maj::RunRecord Run(int showCommand) {
   maj::win32::Win32Platform platform;
-  const std::vector<std::string> arguments = Arguments();
+  std::vector<std::string> arguments;
+  if (!Arguments(arguments)) return {.end = maj::Ending::Unexpected};
   const maj::RunMode mode = maj::ReadCommandLine(arguments);
   if (mode == maj::RunMode::Usage || mode == maj::RunMode::Unknown) {
-    return maj::ShowUsage(platform, mode, arguments);
+    const std::string typed = maj::ArgumentsAsTyped(com::Narrow(GetCommandLineW()));
+    return {.mode = mode, .end = maj::ShowUsage(platform, mode, typed)};
   }
   // A second run on the same machine says so and ends: no window, no
   // component, no file.
-  if (maj::AnotherRunGoesOn(platform)) return maj::ExitCode::AnotherRun;
+  if (maj::AnotherRunGoesOn(platform, platform)) {
+    return {.mode = mode, .end = maj::Ending::AnotherRun};
+  }
   // A window that cannot be created does not stop the run: its boxes then
   // have no owner.
   if (platform.CreateMainWindow() == maj::kOk) platform.ShowMainWindow(showCommand);
@@ -51,7 +56,7 @@ maj::ExitCode Run(int showCommand) {
   // The run's objects (the client, the file-system object) go with the state,
   // before the factory and the platform, while COM is still initialised.
   maj::RunState state;
-  return maj::Form_Load(state, platform, factory, mode);
+  return maj::Form_Load(state, platform.All(), factory, mode);
 }
 
 }  // namespace
@@ -67,14 +72,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   controls.dwICC = ICC_STANDARD_CLASSES;
   InitCommonControlsEx(&controls);
 
-  maj::ExitCode code = maj::ExitCode::Unexpected;
+  // Whatever is thrown where it cannot be caught ends the program as an
+  // unexpected failure, never as abort()'s 3, which reads as a cancelled login.
+  std::set_terminate([] { ExitProcess(maj::AsInt(maj::ExitCode::Unexpected)); });
+  maj::RunRecord record;
   try {
-    code = Run(showCommand);
+    record = Run(showCommand);
   } catch (...) {
     // Nothing is thrown on purpose; whatever escapes (memory exhausted) must
     // not read as a success to the script that started the program.
-    code = maj::ExitCode::Unexpected;
+    record.end = maj::Ending::Unexpected;
   }
+  const maj::ExitCode code = maj::ExitCodeOf(record);
   if (SUCCEEDED(com)) CoUninitialize();
   return maj::AsInt(code);
 }
