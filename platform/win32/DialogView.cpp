@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/BusyPointer.h"
+#include "platform/win32/Callbacks.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/WindowStates.h"
 #include "support/win32/ComOwners.h"
@@ -55,11 +56,19 @@ class DialogView {
     const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &empty.header, owner_,
                                                    Proc, reinterpret_cast<LPARAM>(this));
     states_.Restore();
+    ThrowKept();
     return result <= 0 ? LastError() : kOk;
   }
 
  private:
+  // A handler that throws ends the dialog: its caller throws it on.
   static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    return Guarded<INT_PTR>(
+        FALSE, [&] { return Dispatch(dialog, message, wParam, lParam); },
+        [dialog] { EndDialog(dialog, 0); });
+  }
+
+  static INT_PTR Dispatch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       auto* view = reinterpret_cast<DialogView*>(lParam);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/win32/BusyPointer.h"
+#include "platform/win32/Callbacks.h"
 #include "platform/win32/Layout.h"
 #include "support/win32/ComOwners.h"
 #include "support/win32/Win32Errors.h"
@@ -88,9 +89,28 @@ void MainWindow::RefuseClose(bool refuse) {
                  MF_BYCOMMAND | (refuse ? MF_GRAYED : MF_ENABLED));
 }
 
-void MainWindow::HoldSessionEnd(std::wstring reason, std::function<void()> onRequest) {
+void MainWindow::HoldSessionEnd(std::wstring reason, std::function<void(SessionEnd)> onRequest) {
   sessionEndReason_ = std::move(reason);
   onSessionEnd_ = std::move(onRequest);
+  // Given now: during a long call (the server's upgrade) no message is
+  // handled, and the system lists a program without a reason as one it may
+  // end.
+  ShowReason();
+}
+
+// The reason is what the system shows in its list of programs that keep
+// the session open.
+void MainWindow::ShowReason() {
+  if (reasonShown_ || !window_ || sessionEndReason_.empty()) return;
+  if (const auto create =
+          User32Function<ShutdownBlockReasonCreateFn>("ShutdownBlockReasonCreate")) {
+    reasonShown_ = create(window_.Get(), sessionEndReason_.c_str()) != FALSE;
+  }
+}
+
+void MainWindow::Tell(SessionEnd what) {
+  // A copy of the callback: it may release the hold.
+  if (const auto onRequest = onSessionEnd_) onRequest(what);
 }
 
 void MainWindow::ReleaseSessionEnd() {
@@ -107,16 +127,8 @@ void MainWindow::ReleaseSessionEnd() {
 
 LRESULT MainWindow::QueryEndSession() {
   if (sessionEndReason_.empty()) return TRUE;
-  // The reason is what the system shows in its list of programs that keep
-  // the session open.
-  if (!reasonShown_) {
-    if (const auto create =
-            User32Function<ShutdownBlockReasonCreateFn>("ShutdownBlockReasonCreate")) {
-      reasonShown_ = create(window_.Get(), sessionEndReason_.c_str()) != FALSE;
-    }
-  }
-  // A copy of the callback: it may release the hold.
-  if (const auto onRequest = onSessionEnd_) onRequest();
+  ShowReason();  // a window made after the hold
+  Tell(SessionEnd::Asked);
   return FALSE;
 }
 
@@ -128,6 +140,10 @@ void MainWindow::Layout(UINT dpi) {
 }
 
 LRESULT CALLBACK MainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Guarded<LRESULT>(0, [&] { return Dispatch(window, message, wParam, lParam); });
+}
+
+LRESULT MainWindow::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -158,6 +174,10 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_QUERYENDSESSION:
       return QueryEndSession();
+    case WM_ENDSESSION:
+      // The operator's choice once asked: the session ends all the same, or not.
+      if (!sessionEndReason_.empty()) Tell(wParam ? SessionEnd::Ends : SessionEnd::CalledOff);
+      return 0;
     case WM_NCDESTROY:
       // Destroyed by a close request or by Destroy: nothing left to destroy.
       window_.Release();

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/Errors.h"
+#include "platform/RunGuards.h"
 #include "support/win32/Handles.h"
 
 namespace maj::win32 {
@@ -37,24 +38,28 @@ class MainWindow {
   // Close requests refused or not; the system menu's Close item follows.
   void RefuseClose(bool refuse);
   // While held, a request to end the session is answered "wait", with the
-  // reason shown to whoever ends it, and `onRequest` is called.
-  void HoldSessionEnd(std::wstring reason, std::function<void()> onRequest);
+  // reason shown to whoever ends it (given to the system at once), and
+  // `onRequest` is told of the request and of its outcome.
+  void HoldSessionEnd(std::wstring reason, std::function<void(SessionEnd)> onRequest);
   void ReleaseSessionEnd();
   // Null before Create and once the window is gone.
   HWND Handle() const { return window_.Get(); }
 
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Layout(UINT dpi);
   LRESULT QueryEndSession();
+  void ShowReason();
+  void Tell(SessionEnd what);
 
   WindowOwner window_;
   HWND label_ = nullptr;  // a child: destroyed with the window
   FontOwner font_;
   bool refuseClose_ = false;
   std::wstring sessionEndReason_;  // empty: the session may end
-  std::function<void()> onSessionEnd_;
+  std::function<void(SessionEnd)> onSessionEnd_;
   bool reasonShown_ = false;
 };
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -322,6 +323,66 @@ TEST_F(DialogTest, InputBoxReturnsTheTypedTextOrNothingWhenCancelled) {
     EXPECT_EQ(seen.focusId, 101) << c.name;
     EXPECT_FALSE(IsWindowEnabled(main)) << c.name;
   }
+}
+
+// A quit request posted to the program's thread is taken before the system's
+// loops of a dialog or a box see it: both stay open for the operator.
+TEST_F(DialogTest, AQuitRequestClosesNeitherABoxNorADialog) {
+  LoginModel model;
+  const int before = platform.QuitRequests();
+  bool dialogStayed = false;
+  WithOperator(
+      [&] {
+        const HWND dialog = WaitForWindow(L"#32770", L"Identification");
+        WaitUntil([&] { return platform.QuitRequests() > before; });
+        dialogStayed = IsWindow(dialog) && IsWindowVisible(dialog);
+        if (dialog) test::PressKey(dialog, L"Escape");
+      },
+      [&] {
+        PostQuitMessage(0);
+        EXPECT_EQ(platform.ShowModal(model), maj::kOk);
+      });
+  EXPECT_TRUE(dialogStayed);
+
+  bool boxStayed = false;
+  WithOperator(
+      [&] {
+        const HWND box = WaitForWindow(L"#32770", L"Message MERIDOXAN");
+        WaitUntil([&] { return platform.QuitRequests() > before + 1; });
+        boxStayed = IsWindow(box) && IsWindowVisible(box);
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      },
+      [&] {
+        PostQuitMessage(0);
+        EXPECT_EQ(platform.MsgBox("Résumé", BoxIcon::Information, "Message MERIDOXAN"), maj::kOk);
+      });
+  EXPECT_TRUE(boxStayed);
+}
+
+// Whatever a dialog's handler throws ends the dialog and reaches the code
+// that showed it, never the system's frames.
+TEST_F(DialogTest, WhatAHandlerThrowsEndsTheDialogAndReachesItsCaller) {
+  struct Throwing final : DialogModel {
+    const DialogDesign& Design() const override { return Frm_Connexion::kDesign; }
+    TextBoxState* Box(const std::string&) override { return nullptr; }
+    void Form_Load() override {}
+    void Click(const std::string&) override { throw std::runtime_error("handler"); }
+  } model;
+  bool caught = false;
+  WithOperator(
+      [&] {
+        const HWND dialog = WaitForWindow(L"#32770", L"Identification");
+        if (dialog) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kOk, BN_CLICKED), 0);
+      },
+      [&] {
+        try {
+          (void)platform.ShowModal(model);
+        } catch (const std::runtime_error& error) {
+          caught = std::string(error.what()) == "handler";
+        }
+      });
+  EXPECT_TRUE(caught);
+  EXPECT_EQ(FindWindowW(L"#32770", L"Identification"), nullptr);
 }
 
 }  // namespace

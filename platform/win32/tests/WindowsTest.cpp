@@ -200,11 +200,13 @@ TEST_F(MainWindowTest, CloseRequestsAreRefusedWhileTheRunGoesOn) {
 TEST_F(MainWindowTest, ASessionEndIsAskedToWaitWhileTheRunGoesOnAndLogged) {
   const Scratch scratch(TempFolder());
   RunState state;
-  state.Log.Open(platform, {scratch.Path()});
+  state.Log.Open(platform, platform, {scratch.Path()});
   EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
   KeepSessionForTheRun(state, platform);
   EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
   EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, 0), FALSE) << "a shutdown too";
+  // The operator's answer to the system's list: the log-off called off.
+  SendMessageW(main, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
   platform.ReleaseSessionEnd();
   EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
   state.Log.Close();
@@ -216,6 +218,7 @@ TEST_F(MainWindowTest, ASessionEndIsAskedToWaitWhileTheRunGoesOnAndLogged) {
     ++lines;
   }
   EXPECT_EQ(lines, 2u) << log;
+  EXPECT_NE(log.find(" Session end: called off; the run goes on\r\n"), std::string::npos) << log;
 }
 
 TEST_F(MainWindowTest, BusyPointerShowsAtOnceAndStaysOverTheWindows) {
