@@ -49,6 +49,9 @@ class FileQueries {
   [[nodiscard]] virtual ErrorNumber OpenForInput(const std::string& path,
                                                  std::unique_ptr<ByteSource>& file) = 0;
   [[nodiscard]] virtual ErrorNumber FileLength(const std::string& path, std::uint64_t& length) = 0;
+  // Whether the file is marked hidden or system, which copies skip unless
+  // told otherwise.
+  [[nodiscard]] virtual ErrorNumber HiddenOrSystem(const std::string& path, bool& marked) = 0;
   // Whether the operator may add to the folder, by its access rights alone:
   // nothing is created. `what` says what would be added there.
   [[nodiscard]] virtual ErrorNumber WriteAllowed(const std::string& folder, FolderWrite what,

@@ -24,6 +24,10 @@ class Operator {
  public:
   virtual ~Operator() = default;
 
+  // Whether someone may be asked: false for a run nobody watches, which
+  // then never waits for an answer.
+  virtual bool Attended() const = 0;
+
   // The main window and the pointer.
   [[nodiscard]] virtual ErrorNumber SetBusyPointer(bool busy) = 0;
   [[nodiscard]] virtual ErrorNumber EnableMainWindow(bool enabled) = 0;
@@ -46,6 +50,9 @@ class Operator {
   // The taskbar button: bases done out of the bases listed, in the state
   // given (None clears it). Where the system has no such button, nothing.
   virtual void TaskbarProgress(TaskbarState state, int done, int total) = 0;
+  // The button paused (yellow) while something waits longer than it should,
+  // then back to its state.
+  virtual void TaskbarPaused(bool paused) = 0;
 };
 
 }  // namespace maj

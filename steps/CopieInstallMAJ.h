@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/FileQueries.h"
@@ -32,8 +33,16 @@ struct CopyPieces {
 [[nodiscard]] ErrorNumber CopieInstallMAJ(FileSystemObject* fso, const CopyPieces& pieces,
                                           const std::string& basePath, RunLog* log = nullptr);
 
-// The copy command line of one file into a destination folder.
-std::string CopyCommand(const std::string& file, const std::string& destination);
+// The copy command line of one file into a destination folder; `hidden` for a
+// file marked hidden or system, which xcopy copies only when told to.
+std::string CopyCommand(const std::string& file, const std::string& destination,
+                        bool hidden = false);
+
+// A copy still running after this long is logged, then each minute after,
+// and the taskbar button turns paused until it ends. It is never ended: a
+// large file on a slow link may take long.
+inline constexpr std::uint64_t kCopyStallMs = 2 * 60 * 1000;
+inline constexpr std::uint64_t kCopyStallEveryMs = 60 * 1000;
 
 // Starts the command line without a console window (a minimised console per
 // copy took the focus from the main window and cost more than the rest of the
@@ -47,8 +56,10 @@ std::string CopyCommand(const std::string& file, const std::string& destination)
 // The same, telling the process's exit code: kNoExitCode when it could not be
 // read (or the wait was given up).
 inline constexpr std::uint64_t kNoExitCode = ~std::uint64_t{0};
+// `onWake` runs at each wake of the wait.
 [[nodiscard]] ErrorNumber ShellAndWait(Operator& op, Processes& processes,
                                        const std::string& program, const std::string& commandLine,
-                                       std::uint64_t& exitCode);
+                                       std::uint64_t& exitCode,
+                                       const std::function<void()>& onWake = {});
 
 }  // namespace maj

@@ -2,9 +2,12 @@
 // awaited until it ends, into a destination that exists beforehand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <utility>
 
 #include "state/RunState.h"
@@ -243,6 +246,41 @@ TEST_F(CopyTest, AnXcopyThatCopiesNothingGoesUnnoticedAndTheNextFileFollows) {
   EXPECT_EQ(platform.commands.size(), 2u);
   EXPECT_FALSE(platform.Exists(R"(D:\B\INSTALLMAJ\A.DAT)"));
   EXPECT_TRUE(platform.Exists(R"(D:\B\INSTALLMAJ\B.DAT)"));
+}
+
+// xcopy skips a hidden or system file unless told: that file alone gets /H.
+TEST_F(CopyTest, AHiddenOrSystemFileIsCopiedWithItsSwitch) {
+  Package({"a.dat", "h.dat"});
+  platform.SetHidden(R"(C:\APP\INSTALLMAJ\h.dat)");
+  platform.MakeFolder(R"(D:\BASES\B1)");
+  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\BASES\B1)"), kOk);
+  EXPECT_EQ(platform.commands,
+            (Calls{R"(xcopy "C:\APP\INSTALLMAJ\a.dat" "D:\BASES\B1\INSTALLMAJ" /C /Y)",
+                   R"(xcopy "C:\APP\INSTALLMAJ\h.dat" "D:\BASES\B1\INSTALLMAJ" /C /Y /H)"}));
+  EXPECT_TRUE(platform.Exists(R"(D:\BASES\B1\INSTALLMAJ\h.dat)"));
+}
+
+// A copy is never ended, but one that takes minutes is logged from the
+// second minute on, once a minute, with the button paused until it ends.
+TEST_F(CopyTest, ACopyThatTakesLongIsLoggedEachMinuteWithTheButtonPaused) {
+  Package({"a.dat"});
+  platform.MakeFolder(R"(D:\BASES\B1)");
+  platform.clockStep = 20000;  // each reading of the clock comes 20 s later
+  platform.wakesBeforeEnd = std::deque<std::string>(20, "time");
+  RunLog log;
+  log.Open(platform, platform, {R"(C:\APP)"});
+  ASSERT_EQ(CopieInstallMAJ(state.G_Fso.get(), pieces, R"(D:\BASES\B1)", &log), kOk);
+  log.Close();
+  const std::string text = platform.ReadFile(R"(C:\APP\MiseANiveau.log)");
+  std::vector<int> minutes;
+  const std::string mark = ": still running after ";
+  for (std::size_t at = 0; (at = text.find(mark, at)) != std::string::npos; at += mark.size()) {
+    minutes.push_back(std::stoi(text.substr(at + mark.size())));
+  }
+  ASSERT_GE(minutes.size(), 2u) << text;
+  EXPECT_EQ(minutes.front(), 2);
+  EXPECT_TRUE(std::is_sorted(minutes.begin(), minutes.end(), std::less_equal<>{})) << text;
+  EXPECT_EQ(platform.taskbar, (Calls{"Paused", "Unpaused"}));
 }
 
 TEST(ShellAndWaitTest, AProcessThatCannotBeWaitedOnEndsTheWaitAfterOnePump) {

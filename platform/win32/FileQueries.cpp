@@ -67,6 +67,13 @@ ErrorNumber Win32FileQueries::OpenForInput(const std::string& path,
   return kOk;
 }
 
+ErrorNumber Win32FileQueries::HiddenOrSystem(const std::string& path, bool& marked) {
+  const DWORD attributes = GetFileAttributesW(com::Widen(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+  marked = (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+  return kOk;
+}
+
 ErrorNumber Win32FileQueries::FileLength(const std::string& path, std::uint64_t& length) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!GetFileAttributesExW(com::Widen(path).c_str(), GetFileExInfoStandard, &data)) {

@@ -4,11 +4,8 @@
 
 namespace maj::win32 {
 
-void Win32Operator::TaskbarProgress(TaskbarState state, int done, int total) {
-  const HWND window = main_.Handle();
-  if (!window) return;
-  // Created at the first use; where the system has no such interface the
-  // button just shows no progress.
+ITaskbarList3* Win32Operator::Taskbar() {
+  // Where the system has no such interface the button just shows no progress.
   if (!taskbarTried_) {
     taskbarTried_ = true;
     if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
@@ -17,15 +14,26 @@ void Win32Operator::TaskbarProgress(TaskbarState state, int done, int total) {
       taskbar_.Reset();
     }
   }
-  if (!taskbar_) return;
-  if (state == TaskbarState::None) {
-    taskbar_->SetProgressState(window, TBPF_NOPROGRESS);
-    return;
+  return taskbar_.Get();
+}
+
+void Win32Operator::TaskbarProgress(TaskbarState state, int done, int total) {
+  const HWND window = main_.Handle();
+  ITaskbarList3* const taskbar = window ? Taskbar() : nullptr;
+  if (!taskbar) return;
+  taskbarState_ = state == TaskbarState::None    ? TBPF_NOPROGRESS
+                  : state == TaskbarState::Error ? TBPF_ERROR
+                                                 : TBPF_NORMAL;
+  taskbar->SetProgressState(window, taskbarState_);
+  if (state != TaskbarState::None && total > 0) {
+    taskbar->SetProgressValue(window, static_cast<ULONGLONG>(done), static_cast<ULONGLONG>(total));
   }
-  taskbar_->SetProgressState(window, state == TaskbarState::Error ? TBPF_ERROR : TBPF_NORMAL);
-  if (total > 0) {
-    taskbar_->SetProgressValue(window, static_cast<ULONGLONG>(done), static_cast<ULONGLONG>(total));
-  }
+}
+
+void Win32Operator::TaskbarPaused(bool paused) {
+  const HWND window = main_.Handle();
+  ITaskbarList3* const taskbar = window ? Taskbar() : nullptr;
+  if (taskbar) taskbar->SetProgressState(window, paused ? TBPF_PAUSED : taskbarState_);
 }
 
 void Win32Operator::AttractOperator() {

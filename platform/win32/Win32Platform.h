@@ -48,6 +48,8 @@ class Win32Operator : public Operator {
   // How many quit requests reached the program's threads so far.
   int QuitRequests() const;
 
+  bool Attended() const override { return true; }
+
   // The main window and the pointer (Win32Platform.cpp).
   [[nodiscard]] ErrorNumber SetBusyPointer(bool busy) override;
   [[nodiscard]] ErrorNumber EnableMainWindow(bool enabled) override;
@@ -63,8 +65,12 @@ class Win32Operator : public Operator {
 
   // The taskbar button (Taskbar.cpp).
   void TaskbarProgress(TaskbarState state, int done, int total) override;
+  void TaskbarPaused(bool paused) override;
 
  private:
+  // The interface, created at the first use; null where the system has none.
+  ITaskbarList3* Taskbar();
+
   // Flashes the taskbar button while another program is in front, before a
   // box or dialog waits for the operator.
   void AttractOperator();
@@ -73,6 +79,7 @@ class Win32Operator : public Operator {
   BusyPointer busy_;
   com::ComPtr<ITaskbarList3> taskbar_;
   bool taskbarTried_ = false;
+  TBPFLAG taskbarState_ = TBPF_NOPROGRESS;  // the state a pause goes back to
   HHOOK quitHook_ = nullptr;
 };
 
@@ -107,6 +114,7 @@ class Win32FileQueries : public FileQueries {
   [[nodiscard]] ErrorNumber OpenForInput(const std::string& path,
                                          std::unique_ptr<ByteSource>& file) override;
   [[nodiscard]] ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
+  [[nodiscard]] ErrorNumber HiddenOrSystem(const std::string& path, bool& marked) override;
   [[nodiscard]] ErrorNumber WriteAllowed(const std::string& folder, FolderWrite what,
                                          bool& allowed) override;
   [[nodiscard]] ErrorNumber FreeSpace(const std::string& folder, std::uint64_t& bytes) override;

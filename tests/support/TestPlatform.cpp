@@ -417,7 +417,10 @@ ErrorNumber TestPlatform::StartSystemProcess(const std::string& program,
 
 void TestPlatform::RunXcopy(const std::string& commandLine) {
   const std::vector<std::string> args = SplitCommandLine(commandLine);
-  if (args.size() != 5 || args[3] != "/C" || args[4] != "/Y") return;  // xcopy would refuse them
+  const bool withHidden = args.size() == 6 && args[5] == "/H";
+  if ((args.size() != 5 && !withHidden) || args[3] != "/C" || args[4] != "/Y") return;
+  // Without /H xcopy skips a hidden or system file: "File not found".
+  if (hidden_.contains(args[1]) && !withHidden) return;
   const fs::path source = Map(args[1]);
   const fs::path destination = Map(args[2]);
   const std::string name = source.filename().string();
@@ -640,6 +643,16 @@ std::string TestPlatform::ErrorText(ErrorNumber number) {
     default:
       return {};
   }
+}
+
+void TestPlatform::TaskbarPaused(bool paused) {
+  taskbar.push_back(paused ? "Paused" : "Unpaused");
+}
+
+ErrorNumber TestPlatform::HiddenOrSystem(const std::string& path, bool& marked) {
+  if (const ErrorNumber err = Injected("HiddenOrSystem", path)) return err;
+  marked = hidden_.contains(path);
+  return kOk;
 }
 
 void TestPlatform::TaskbarProgress(TaskbarState state, int done, int total) {

@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,8 @@ class TestPlatform : public Operator,
   bool Exists(const std::string& windowsPath) const;
   void MakeFolder(const std::string& windowsPath);
   void SetReadOnly(const std::string& windowsPath, bool readOnly);
+  // Marks a file hidden: xcopy skips it unless given /H.
+  void SetHidden(const std::string& windowsPath) { hidden_.insert(windowsPath); }
 
   // Makes an operation fail with `err`: every call (times < 0) or the next
   // `times` calls. Keys are the operation name ("RewriteFile") or the name with
@@ -130,6 +133,7 @@ class TestPlatform : public Operator,
   bool closedByOperator = false;  // the main window went away on a close request
 
   // The pieces.
+  bool Attended() const override { return true; }
   ErrorNumber SetBusyPointer(bool on) override;
   ErrorNumber EnableMainWindow(bool on) override;
   ErrorNumber UnloadMainWindow() override;
@@ -159,6 +163,7 @@ class TestPlatform : public Operator,
   ErrorNumber OpenForInput(const std::string& path, std::unique_ptr<ByteSource>& file) override;
   ErrorNumber OpenForAppend(const std::string& path) override;
   ErrorNumber FileLength(const std::string& path, std::uint64_t& length) override;
+  ErrorNumber HiddenOrSystem(const std::string& path, bool& marked) override;
   ErrorNumber RewriteFile(const std::string& path, const std::string& bytes) override;
   ErrorNumber FindEntryKind(const std::string& path, EntryKind& kind) override;
   // Allowed unless the folder is read-only (SetReadOnly).
@@ -181,6 +186,8 @@ class TestPlatform : public Operator,
   LocalTime Now() override;
   std::string ErrorText(ErrorNumber number) override;
   void TaskbarProgress(TaskbarState state, int done, int total) override;
+  // "Paused" and "Unpaused" in `taskbar`.
+  void TaskbarPaused(bool paused) override;
   // The portable table of platform/Text.h, which agrees with Windows on the
   // letters it covers.
   std::string ToUpper(const std::string& utf8) override;
@@ -207,6 +214,7 @@ class TestPlatform : public Operator,
   std::filesystem::path root_;
   std::function<std::filesystem::path(const std::string&)> mapper_;
   std::map<std::string, Failure> failures_;
+  std::set<std::string> hidden_;
 };
 
 }  // namespace maj::test

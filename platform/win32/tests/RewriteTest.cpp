@@ -53,6 +53,16 @@ HANDLE WINAPI NoNewFile(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTR
   }
   return ::CreateFileW(name, access, share, security, disposition, flags, model);
 }
+// A disk with no room for a new file.
+HANDLE WINAPI NoRoomForANewFile(LPCWSTR name, DWORD access, DWORD share,
+                                LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                HANDLE model) {
+  if (disposition == CREATE_NEW) {
+    SetLastError(ERROR_DISK_FULL);
+    return INVALID_HANDLE_VALUE;
+  }
+  return ::CreateFileW(name, access, share, security, disposition, flags, model);
+}
 std::vector<DWORD> moves;  // the flags of each move
 BOOL WINAPI RecordedMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
   moves.push_back(flags);
@@ -73,12 +83,14 @@ TEST_F(RewriteTest, AFailedWriteFlushAttributeOrReplaceKeepsTheOldBytesAndLeaves
     FileCalls calls;
     ErrorNumber expected;
   };
-  FileCalls diskFull, flushFails, attributesRefused, replaceRefused;
+  FileCalls noRoom, diskFull, flushFails, attributesRefused, replaceRefused;
+  noRoom.createFile = &NoRoomForANewFile;   // not a refusal for access: no rewrite in place
   replaceRefused.moveFileEx = &SharedMove;  // held open elsewhere (a refusal for access: below)
   diskFull.writeFile = &DiskFullWrite;
   attributesRefused.setFileAttributes = &RefusedAttributes;
   flushFails.flushFileBuffers = &FailingFlush;
-  for (const Case& c : {Case{"write", diskFull, FromWin32(ERROR_DISK_FULL)},
+  for (const Case& c : {Case{"create", noRoom, FromWin32(ERROR_DISK_FULL)},
+                        Case{"write", diskFull, FromWin32(ERROR_DISK_FULL)},
                         Case{"flush", flushFails, FromWin32(ERROR_NETNAME_DELETED)},
                         Case{"replace", replaceRefused, FromWin32(ERROR_SHARING_VIOLATION)}}) {
     const ScopedFileCalls failing(c.calls);
