@@ -1,10 +1,14 @@
 #include "app/CommandLine.h"
 
+#include <algorithm>
+
 #include "app/Rapport.h"
 #include "platform/Text.h"
 
 namespace maj {
 namespace {
+
+constexpr const char* kSilent = "/SILENCIEUX";
 
 // Letter case of ASCII letters only: the switches are plain ASCII.
 std::string AsciiUpper(std::string text) {
@@ -16,7 +20,21 @@ std::string AsciiUpper(std::string text) {
 
 }  // namespace
 
-RunMode ReadCommandLine(const std::vector<std::string>& arguments) {
+bool AsksForSilence(const std::vector<std::string>& arguments) {
+  return std::any_of(arguments.begin(), arguments.end(),
+                     [](const std::string& word) { return AsciiUpper(word) == kSilent; });
+}
+
+RunMode ReadCommandLine(std::vector<std::string> arguments) {
+  // The switch of silence goes with the upgrade or the pre-check, once.
+  const auto silence =
+      std::find_if(arguments.begin(), arguments.end(),
+                   [](const std::string& word) { return AsciiUpper(word) == kSilent; });
+  if (silence != arguments.end()) {
+    arguments.erase(silence);
+    if (arguments.empty()) return RunMode::Upgrade;
+    if (AsciiUpper(arguments.front()) == "/?") return RunMode::Unknown;
+  }
   if (arguments.empty()) return RunMode::Upgrade;
   if (arguments.size() > 1) return RunMode::Unknown;
   const std::string word = AsciiUpper(arguments.front());

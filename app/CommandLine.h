@@ -1,5 +1,6 @@
 // The program's arguments: none for the upgrade, /VERIFIER for the pre-check,
-// /? for the usage box. Switches are read regardless of letter case.
+// /? for the usage box, /SILENCIEUX for a run nobody watches. Switches are read regardless of
+// letter case.
 #pragma once
 
 #include <string>
@@ -10,8 +11,13 @@
 
 namespace maj {
 
-// The mode the arguments (the program's name left out) ask for.
-RunMode ReadCommandLine(const std::vector<std::string>& arguments);
+// The mode the arguments (the program's name left out) ask for. /SILENCIEUX
+// goes with the upgrade or the pre-check, in either order, once.
+RunMode ReadCommandLine(std::vector<std::string> arguments);
+
+// Whether /SILENCIEUX is among the arguments: then nothing is shown, even for
+// arguments the program does not know.
+bool AsksForSilence(const std::vector<std::string>& arguments);
 
 // The usage box's text.
 std::string UsageText();

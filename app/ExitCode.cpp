@@ -25,6 +25,8 @@ ExitCode ExitCodeOf(const RunRecord& record) {
       return ExitCode::NoBaseList;
     case Ending::LoginCancelled:
       return ExitCode::LoginCancelled;
+    case Ending::LoginNeeded:
+      return ExitCode::LoginNeeded;
     case Ending::NoDirectory:
       return ExitCode::NoDirectory;
     case Ending::OpenRefused:

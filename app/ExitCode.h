@@ -19,6 +19,7 @@ enum class ExitCode : int {
   OpenRefused = 8,      // a base after the first refused to open: the run stopped there
   CommandLine = 9,      // an argument the program does not know: usage shown, nothing done
   Unexpected = 10,      // anything else that ended the program
+  LoginNeeded = 11,     // a run nobody watches needed a login: nobody could be asked
 };
 
 inline int AsInt(ExitCode code) {
@@ -34,6 +35,7 @@ enum class Ending {
   NoComponent,      // the component could not be created
   NoBaseList,       // the pre-check had no base to check
   LoginCancelled,   // the login dialog was cancelled
+  LoginNeeded,      // the first base refused the administrator, and nobody may be asked
   NoDirectory,      // a base's directory was not obtained
   OpenRefused,      // a base after the first refused to open
   AnotherRun,       // another run holds the machine

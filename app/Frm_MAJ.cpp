@@ -34,7 +34,8 @@ BaseOutcome UpgradeBase(Run& run, const UpgradePieces& pieces, Rapport& rapport,
     copy = CopieInstallMAJ(state.G_Fso.get(), copying, state.W_CheminBase, &log);
     log.Line("Copy step: ", log.Number(copy));
   }
-  if (directory == BaseDirectory::Unusable || CopyRefused(copy)) {
+  if (directory == BaseDirectory::Unusable || directory == BaseDirectory::Unknown ||
+      CopyRefused(copy)) {
     // Nothing was copied: the server is not asked to upgrade the base.
     state.G_MajOk = False;
   } else {

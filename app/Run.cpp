@@ -90,6 +90,9 @@ std::string EndText(Ending end, const std::string& detail) {
       return std::string("Vérification impossible : aucune base dans ") + kBaseListPath + ".";
     case Ending::LoginCancelled:
       return "Les bases de données n'ont pas été mise a jour.";
+    case Ending::LoginNeeded:
+      return "Connexion demandée, mais personne ne peut la saisir : aucune base n'a été mise "
+             "à jour.";
     case Ending::NoDirectory:
       return "PB DANS LA RECUPERATION DU CHEMIN DE LA BASE DE DONNEES. MERCI D'APPELER MERIDOXAN";
     case Ending::OpenRefused:
@@ -157,10 +160,16 @@ bool WalkBases(Run& run, int count, const BaseWork& work) {
   for (std::int16_t counter = 1; counter <= count; ++counter) {
     state.Log.Line("Base ", std::to_string(counter), ": ", state.Base(counter));
     state.Err = OpenBase(state, counter);  // a new base: earlier failures are behind it
-    if (counter == 1 && (state.Err == kDbaOpenRefused || state.Err == kDbaLoginNeeded) &&
-        !LoginBranch(run, counter)) {
-      EndEarly(run, Ending::LoginCancelled);
-      return false;
+    if (counter == 1 && (state.Err == kDbaOpenRefused || state.Err == kDbaLoginNeeded)) {
+      if (!run.op.Attended()) {
+        state.Log.Line("Login needed: nobody may be asked; the run stops here");
+        EndEarly(run, Ending::LoginNeeded);
+        return false;
+      }
+      if (!LoginBranch(run, counter)) {
+        EndEarly(run, Ending::LoginCancelled);
+        return false;
+      }
     }
     switch (work(counter)) {
       case BaseOutcome::NoDirectory:

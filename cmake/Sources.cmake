@@ -39,6 +39,7 @@ add_library(maj_core STATIC
   app/PreCheck.cpp
   app/Rapport.cpp
   app/Run.cpp
+  app/Silent.cpp
   app/SessionEnd.cpp
   app/SingleRun.cpp
   app/VersionFile.cpp

@@ -60,6 +60,12 @@ std::string AskServerForDirectory(RunState& state) {
 BaseDirectory ResolveBasePath(RunState& state, Operator& op, System& system, std::int16_t counter) {
   std::string directory = AskServerForDirectory(state);
   const char* source = "server answer";
+  if (directory.empty() && !op.Attended()) {
+    state.Log.Line(
+        "Directory unknown: the server gave none and nobody may be asked; the base is "
+        "skipped");
+    return BaseDirectory::Unknown;
+  }
   if (directory.empty()) {
     std::string typed;
     const std::string prompt = BasePathPrompt(state.Base(counter));

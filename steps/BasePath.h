@@ -16,6 +16,7 @@ namespace maj {
 enum class BaseDirectory {
   Found,     // W_CheminBase and W_Lecteur are set
   Unusable,  // a typed path no Windows path can be (a quote inside): skip this base
+  Unknown,   // the server gave none and nobody may be asked: skip this base
   None,      // the operator left the input box empty: the run ends
 };
 

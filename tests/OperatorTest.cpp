@@ -160,7 +160,8 @@ TEST_F(OperatorTest, AnInputBoxThatCannotBeShownEndsTheRunWithTheNoDirectoryMess
 TEST(SingleRunTest, ASecondRunSaysSoInOneBoxAndTouchesNothing) {
   test::TestPlatform platform;
   platform.anotherRun = true;
-  EXPECT_TRUE(AnotherRunGoesOn(platform, platform));
+  RunLog log;  // none yet: the run opens it
+  EXPECT_TRUE(AnotherRunGoesOn(platform, platform, log));
   EXPECT_EQ(platform.calls, (Lines{"ClaimSingleRun",
                                    "MsgBox(Une mise à niveau est déjà en cours sur ce serveur.)"}));
   ASSERT_EQ(platform.boxes.size(), 1u);
@@ -169,13 +170,13 @@ TEST(SingleRunTest, ASecondRunSaysSoInOneBoxAndTouchesNothing) {
 
   // Alone: no box, the run follows.
   test::TestPlatform first;
-  EXPECT_FALSE(AnotherRunGoesOn(first, first));
+  EXPECT_FALSE(AnotherRunGoesOn(first, first, log));
   EXPECT_EQ(first.calls, Lines{"ClaimSingleRun"});
 
   // A claim that cannot be made does not keep the upgrade from running.
   test::TestPlatform unclaimed;
   unclaimed.Fail("ClaimSingleRun", kWin32AccessDenied);
-  EXPECT_FALSE(AnotherRunGoesOn(unclaimed, unclaimed));
+  EXPECT_FALSE(AnotherRunGoesOn(unclaimed, unclaimed, log));
   EXPECT_TRUE(unclaimed.boxes.empty());
 }
 

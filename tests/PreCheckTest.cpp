@@ -209,6 +209,7 @@ struct End {
   RunMode mode;
   ExitCode code;
   std::string box = {};  // the last box's text, when it matters
+  bool silent = false;   // nobody watches: no box, no dialog, no input box
 };
 
 class ExitCodeTest : public PreCheckTest, public ::testing::WithParamInterface<End> {};
@@ -228,8 +229,17 @@ TEST_P(ExitCodeTest, EachEndHasItsCode) {
   if (GetParam().script) GetParam().script(platform);
   bool alone = false;
   ASSERT_EQ(platform.ClaimSingleRun(alone), kOk);
+  silent = GetParam().silent;
   Run(GetParam().mode);
   EXPECT_EQ(AsInt(exitCode), AsInt(GetParam().code));
+  if (silent) {
+    // Each box the run would show is in the log instead, text and icon.
+    EXPECT_TRUE(platform.boxes.empty());
+    const std::string log = platform.ReadFile(R"(C:\APP\MiseANiveau.log)");
+    EXPECT_NE(log.find("Box: " + GetParam().box), std::string::npos) << log;
+    EXPECT_NE(log.find("Box not shown, nobody watches: "), std::string::npos) << log;
+    return;
+  }
   // The upgrade holds the machine to its end; the pre-check lets go before
   // its last box, so that a box left open overnight holds no upgrade.
   ASSERT_FALSE(platform.boxes.empty());
@@ -301,7 +311,32 @@ INSTANTIATE_TEST_SUITE_P(
               std::string box = kFailing;
               for (int i = 0; i < 30; ++i) box += "Base A : prête.\r\n";
               return box + "Bases au-delà de la trentième non traitées : B.\r\n";
-            }()}),
+            }()},
+        End{"SilentUpgraded",
+            "",
+            {"A", "B"},
+            nullptr,
+            RunMode::Upgrade,
+            ExitCode::Success,
+            "Mise à jour du serveur terminée avec succès.",
+            true},
+        // The operator is never asked: the base is not upgraded, the run goes on.
+        End{"SilentDirectoryUnknown",
+            "[fault]\ncall = QUI\nbase = A\nanswer = empty\n",
+            {"A", "B"},
+            nullptr,
+            RunMode::Upgrade,
+            ExitCode::SomeNotUpgraded,
+            "La mise à jour du serveur contient des erreurs.",
+            true},
+        End{"SilentLoginNeeded",
+            "[base C]\ndirectory = D:\\C\nrefuse = 0x80040006 for ADM\n",
+            {"C"},
+            nullptr,
+            RunMode::PreCheck,
+            ExitCode::LoginNeeded,
+            "Connexion demandée",
+            true}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(PreCheckTest, AComponentThatCannotBeCreatedHasItsCodeInBothModes) {
@@ -341,6 +376,7 @@ TEST(ExitCodeOfTest, EachRecordGivesItsCode) {
       {{RunMode::PreCheck, Summary, L::Read, 1, 1}, ExitCode::PreCheckFailed},
       {{RunMode::PreCheck, Summary, L::TooMany, 30, 0}, ExitCode::PreCheckFailed},
       {{RunMode::PreCheck, NoBaseList, L::NoBase, 0, 0}, ExitCode::NoBaseList},
+      {{RunMode::PreCheck, LoginNeeded, L::Read, 0, 0}, ExitCode::LoginNeeded},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(AsInt(ExitCodeOf(row.record)), AsInt(row.code))
@@ -354,8 +390,27 @@ TEST(CommandLineTest, SwitchesAreReadWhateverTheirCaseAndAnythingElseShowsTheUsa
     EXPECT_EQ(ReadCommandLine({word}), RunMode::PreCheck) << word;
   }
   EXPECT_EQ(ReadCommandLine({"/?"}), RunMode::Usage);
+  // Silence goes with the upgrade or the pre-check, in either order, once.
+  EXPECT_EQ(ReadCommandLine({"/silencieux"}), RunMode::Upgrade);
+  for (const Lines& both : {Lines{"/VERIFIER", "/Silencieux"}, Lines{"/SILENCIEUX", "/verifier"}}) {
+    EXPECT_EQ(ReadCommandLine(both), RunMode::PreCheck) << both.front();
+    EXPECT_TRUE(AsksForSilence(both));
+  }
+  for (const Lines& other : {Lines{"/SILENCIEUX", "/?"}, Lines{"/SILENCIEUX", "/SILENCIEUX"},
+                             Lines{"/SILENCIEUX", "/X"}}) {
+    EXPECT_EQ(ReadCommandLine(other), RunMode::Unknown) << other.back();
+  }
+  EXPECT_FALSE(AsksForSilence({"/VERIFIER"}));
   for (const Lines& other : {Lines{"/VERIFER"}, Lines{"VERIFIER"}, Lines{"/VERIFIER", "/?"}}) {
     EXPECT_EQ(ReadCommandLine(other), RunMode::Unknown) << other.front();
+  }
+
+  // An unknown argument is named as it was typed, quotes and all.
+  for (const auto& [line, typed] : std::vector<std::pair<std::string, std::string>>{
+           {R"(MiseANiveau.exe "")", R"("")"},
+           {R"("C:\Program Files\MiseANiveau.exe"  /VERIFER x)", "/VERIFER x"},
+           {"MiseANiveau.exe", ""}}) {
+    EXPECT_EQ(ArgumentsAsTyped(line), typed) << line;
   }
 
   test::TestPlatform platform;

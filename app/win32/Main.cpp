@@ -15,6 +15,7 @@
 #include "app/CommandLine.h"
 #include "app/ExitCode.h"
 #include "app/Frm_MAJ.h"
+#include "app/Silent.h"
 #include "app/SingleRun.h"
 #include "connection/com/ComDba.h"
 #include "platform/win32/DllSearch.h"
@@ -35,28 +36,79 @@ bool Arguments(std::vector<std::string>& arguments) {
   return true;
 }
 
-maj::RunRecord Run(int showCommand) {
+// Where a run nobody watches was started from a console, or with its output
+// taken (a remote command), the last box's text and the exit code, one line
+// each; nothing where there is neither.
+void TellWhoStartedIt(const std::string& lastBox, maj::ExitCode code) {
+  std::string text = lastBox;
+  for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+  if (!text.empty() && text.back() != '\n') text += '\n';
+  text += "Code de sortie : " + std::to_string(maj::AsInt(code)) + "\n";
+  const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output && output != INVALID_HANDLE_VALUE && GetFileType(output) != FILE_TYPE_UNKNOWN) {
+    // Taken by a pipe or a file: in the console's code page, else UTF-8.
+    const std::wstring wide = com::Widen(text);
+    const UINT page = attached ? GetConsoleOutputCP() : CP_UTF8;
+    const int size = WideCharToMultiByte(page, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(page, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size,
+                        nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  } else if (attached) {
+    const maj::win32::UniqueHandle console(CreateFileW(L"CONOUT$", GENERIC_WRITE,
+                                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                       OPEN_EXISTING, 0, nullptr));
+    const std::wstring wide = com::Widen(text);
+    DWORD written = 0;
+    if (console) {
+      WriteConsoleW(console.Get(), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    }
+  }
+  if (attached) FreeConsole();
+}
+
+maj::RunRecord Run(int showCommand, bool& silent, std::string& lastBox) {
   maj::win32::Win32Platform platform;
   std::vector<std::string> arguments;
   if (!Arguments(arguments)) return {.end = maj::Ending::Unexpected};
+  silent = maj::AsksForSilence(arguments);
   const maj::RunMode mode = maj::ReadCommandLine(arguments);
   if (mode == maj::RunMode::Usage || mode == maj::RunMode::Unknown) {
+    // Nobody would read the usage of a run nobody watches: its code says it.
+    if (silent) return {.mode = mode, .end = maj::Ending::UnknownArgument};
     const std::string typed = maj::ArgumentsAsTyped(com::Narrow(GetCommandLineW()));
     return {.mode = mode, .end = maj::ShowUsage(platform, mode, typed)};
   }
-  // A second run on the same machine says so and ends: no window, no
-  // component, no file.
-  if (maj::AnotherRunGoesOn(platform, platform)) {
-    return {.mode = mode, .end = maj::Ending::AnotherRun};
-  }
-  // A window that cannot be created does not stop the run: its boxes then
-  // have no owner.
-  if (platform.CreateMainWindow() == maj::kOk) platform.ShowMainWindow(showCommand);
   maj::ComDbaFactory factory;
   // The run's objects (the client, the file-system object) go with the state,
   // before the factory and the platform, while COM is still initialised.
   maj::RunState state;
-  return maj::Form_Load(state, platform.All(), factory, mode);
+  maj::SilentOperator unwatched(platform, state.Log);
+  const maj::Pieces all = platform.All();
+  const maj::Pieces pieces{silent ? unwatched : all.op,
+                           all.guards,
+                           all.files,
+                           all.writes,
+                           all.logs,
+                           all.processes,
+                           all.system};
+  // Only the box of a refused start needs it before the run opens it.
+  if (silent) state.Log.Open(platform, platform, maj::WhereTheLogGoes(platform).folders);
+  // A second run on the same machine says so and ends: no window, no
+  // component, no file.
+  if (maj::AnotherRunGoesOn(platform, pieces.op, state.Log)) {
+    lastBox = unwatched.LastBox();
+    return {.mode = mode, .end = maj::Ending::AnotherRun};
+  }
+  // A window that cannot be created does not stop the run: its boxes then
+  // have no owner. A run nobody watches has none.
+  if (!silent && platform.CreateMainWindow() == maj::kOk) platform.ShowMainWindow(showCommand);
+  const maj::RunRecord record = maj::Form_Load(state, pieces, factory, mode);
+  lastBox = unwatched.LastBox();
+  return record;
 }
 
 }  // namespace
@@ -76,14 +128,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   // unexpected failure, never as abort()'s 3, which reads as a cancelled login.
   std::set_terminate([] { ExitProcess(maj::AsInt(maj::ExitCode::Unexpected)); });
   maj::RunRecord record;
+  bool silent = false;
+  std::string lastBox;
   try {
-    record = Run(showCommand);
+    record = Run(showCommand, silent, lastBox);
   } catch (...) {
     // Nothing is thrown on purpose; whatever escapes (memory exhausted) must
     // not read as a success to the script that started the program.
     record.end = maj::Ending::Unexpected;
   }
   const maj::ExitCode code = maj::ExitCodeOf(record);
+  if (silent) TellWhoStartedIt(lastBox, code);
   if (SUCCEEDED(com)) CoUninitialize();
   return maj::AsInt(code);
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "app/Frm_MAJ.h"
+#include "app/Silent.h"
 #include "steps/Recup_Base.h"
 
 namespace maj::test {
@@ -37,7 +38,16 @@ void RunFixture::Folders(const std::vector<std::string>& windowsPaths) {
 
 void RunFixture::Run(RunMode mode) {
   ASSERT_TRUE(dba) << "no server";
-  exitCode = ExitCodeOf(Form_Load(state, platform.All(), *dba, mode));
+  SilentOperator unwatched(platform, state.Log);
+  const Pieces all = platform.All();
+  const Pieces pieces{silent ? unwatched : all.op,
+                      all.guards,
+                      all.files,
+                      all.writes,
+                      all.logs,
+                      all.processes,
+                      all.system};
+  exitCode = ExitCodeOf(Form_Load(state, pieces, *dba, mode));
 }
 
 std::vector<std::string> RunFixture::Journal(const std::vector<std::string>& prefixes) const {

@@ -29,7 +29,8 @@ class RunFixture : public ::testing::Test {
   void Package(const std::vector<std::string>& names);
   void Folders(const std::vector<std::string>& windowsPaths);
 
-  // The upgrade run, or the pre-check; its exit code goes to `exitCode`.
+  // The upgrade run, or the pre-check, watched or not (`silent`); its exit
+  // code goes to `exitCode`.
   void Run(RunMode mode = RunMode::Upgrade);
 
   // The journal lines of the calls whose name starts with one of the prefixes.
@@ -44,6 +45,7 @@ class RunFixture : public ::testing::Test {
   std::shared_ptr<standin::Server> server;
   std::unique_ptr<DbaFactory> dba;
   ExitCode exitCode = ExitCode::Unexpected;
+  bool silent = false;
 };
 
 }  // namespace maj::test
