@@ -56,7 +56,7 @@ if(MAJ_STANDIN AND EXISTS ${CMAKE_SOURCE_DIR}/standin/CMakeLists.txt)
 endif()
 
 if(WIN32)
-  foreach(dir support/win32 tests/win32/operator connection/com platform/win32 app/win32 tests/e2e
+  foreach(dir support/win32 connection/com platform/win32 app/win32 tests/win32 tests/e2e
               release)
     if(MAJ_PROGRAM_ONLY AND dir MATCHES "^tests/")
       continue()

@@ -12,7 +12,7 @@
 
 #include "platform/win32/FileCalls.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/tests/Scratch.h"
+#include "tests/win32/platform/Scratch.h"
 #include "support/win32/ComOwners.h"
 
 namespace maj::win32 {

@@ -1,4 +1,4 @@
-#include "platform/win32/tests/Operator.h"
+#include "tests/win32/platform/Operator.h"
 
 #include <thread>
 

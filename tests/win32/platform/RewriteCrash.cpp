@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/tests/Scratch.h"
+#include "tests/win32/platform/Scratch.h"
 #include "support/win32/ComOwners.h"
 #include "support/win32/Handles.h"
 

@@ -7,8 +7,8 @@
 #include "app/SessionEnd.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/tests/Operator.h"
-#include "platform/win32/tests/Scratch.h"
+#include "tests/win32/platform/Operator.h"
+#include "tests/win32/platform/Scratch.h"
 
 namespace maj::win32 {
 namespace {

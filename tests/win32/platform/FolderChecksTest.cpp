@@ -6,7 +6,7 @@
 
 #include "platform/win32/CheckCalls.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/tests/Scratch.h"
+#include "tests/win32/platform/Scratch.h"
 
 namespace maj::win32 {
 namespace {

@@ -11,7 +11,7 @@
 #include <windows.h>
 
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/tests/Scratch.h"
+#include "tests/win32/platform/Scratch.h"
 #include "state/RunLog.h"
 #include "support/win32/ComOwners.h"
 #include "support/win32/Handles.h"

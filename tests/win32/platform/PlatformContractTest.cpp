@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/tests/Scratch.h"
+#include "tests/win32/platform/Scratch.h"
 #include "tests/contract/PlatformContract.h"
 
 namespace maj::contract {

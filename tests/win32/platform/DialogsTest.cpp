@@ -11,7 +11,7 @@
 #include "platform/win32/DialogView.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/tests/Operator.h"
+#include "tests/win32/platform/Operator.h"
 #include "state/RunState.h"
 
 namespace maj::win32 {
