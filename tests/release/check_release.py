@@ -7,7 +7,7 @@
 With ZIP, or DIST the folder that holds it: its name, its entries in their order, their times (the commit's
 date) and permissions, SHA256SUMS against the files, the sheet, and the
 version of each program (its version resource and manifest); every one must
-be the version project() sets in CMakeLists.txt. --same-as also requires each
+be the version project() sets in the last commit's CMakeLists.txt. --same-as also requires each
 program to be byte for byte the one of that build (the build the tests ran).
 With --sheet: the sheet's source only. The sheet must start with the UTF-8
 byte-order mark, fit on one page, name the version, and every text it quotes
@@ -37,7 +37,9 @@ def fail(message):
 
 
 def project_version():
-    text = (ROOT / "CMakeLists.txt").read_text(encoding="utf-8")
+    # The last commit's, as the zip is built from it (scripts/release).
+    text = subprocess.run(["git", "-C", str(ROOT), "show", "HEAD:CMakeLists.txt"],
+                          capture_output=True, text=True, check=True).stdout
     return re.search(r"^project\(MiseANiveau VERSION (\d+\.\d+\.\d+)\b", text, re.M).group(1)
 
 
