@@ -4,11 +4,12 @@
     tests/release/check_release.py ZIP|DIST [--same-as BUILD32 BUILD64]
     tests/release/check_release.py --sheet
 
-With ZIP, or DIST the folder that holds it: its name, its entries in their order, their times (the commit's
-date) and permissions, SHA256SUMS against the files, the sheet, and the
-version of each program (its version resource and manifest); every one must
-be the version project() sets in the last commit's CMakeLists.txt. --same-as also requires each
-program to be byte for byte the one of that build (the build the tests ran).
+With ZIP, or DIST the folder that holds it: its name, its entries in their
+order, their times (the commit's date) and permissions, SHA256SUMS against the
+files, the sheet, and the version of each program (its version resource and
+manifest); every one must be the version project() sets in the last commit's
+CMakeLists.txt. --same-as also requires each program to be byte for byte the
+one of that build (the build the tests ran).
 With --sheet: the sheet's source only. The sheet must start with the UTF-8
 byte-order mark, fit on one page, name the version, and every text it quotes
 between « and » must be the program's own (a "…" stands for what the program
