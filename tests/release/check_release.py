@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 """Checks the release zip that scripts/release makes, and the operator's sheet.
 
-    tests/check_release.py ZIP|DIST [--same-as BUILD32 BUILD64]
-    tests/check_release.py --sheet
+    tests/release/check_release.py ZIP|DIST [--same-as BUILD32 BUILD64]
+    tests/release/check_release.py --sheet
 
-With ZIP, or DIST the folder that holds it: its name, its entries in their order, their times (the commit's
-date) and permissions, SHA256SUMS against the files, the sheet, and the
-version of each program (its version resource and manifest); every one must
-be the version project() sets in CMakeLists.txt. --same-as also requires each
-program to be byte for byte the one of that build (the build the tests ran).
+With ZIP, or DIST the folder that holds it: its name, its entries in their
+order, their times (the commit's date) and permissions, SHA256SUMS against the
+files, the sheet, and the version of each program (its version resource and
+manifest); every one must be the version project() sets in the last commit's
+CMakeLists.txt. --same-as also requires each program to be byte for byte the
+one of that build (the build the tests ran).
 With --sheet: the sheet's source only. The sheet must start with the UTF-8
 byte-order mark, fit on one page, name the version, and every text it quotes
 between « and » must be the program's own (a "…" stands for what the program
@@ -23,7 +24,9 @@ import sys
 import time
 import zipfile
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
+from pe import AMD64, I386, Pe
+
+ROOT = pathlib.Path(__file__).resolve().parents[2]
 PROGRAM_FOLDERS = ("app", "steps", "connection", "platform", "state")
 ENTRIES = ["MiseANiveau.exe", "x64/", "x64/MiseANiveau.exe", "LISEZMOI.txt", "SHA256SUMS"]
 PAGE_LINES = 66
@@ -35,7 +38,9 @@ def fail(message):
 
 
 def project_version():
-    text = (ROOT / "CMakeLists.txt").read_text(encoding="utf-8")
+    # The last commit's, as the zip is built from it (scripts/release).
+    text = subprocess.run(["git", "-C", str(ROOT), "show", "HEAD:CMakeLists.txt"],
+                          capture_output=True, text=True, check=True).stdout
     return re.search(r"^project\(MiseANiveau VERSION (\d+\.\d+\.\d+)\b", text, re.M).group(1)
 
 
@@ -69,38 +74,6 @@ def check_sheet(text, where, version_text):
         for piece in (p.strip() for p in quote.split("…")):
             if piece and not any(piece in literal for literal in literals):
                 fail(f"{where}: « {quote} » is not the program's text ({piece!r})")
-
-
-def resource_version(exe, name):
-    """The version numbers and texts the program carries: its fixed version
-    information, its FileVersion and ProductVersion texts, its manifest."""
-    found = {}
-    signature = exe.find((0xFEEF04BD).to_bytes(4, "little"))
-    if signature < 0:
-        fail(f"{name}: no version resource")
-        return found
-    words = [int.from_bytes(exe[signature + 4 * i:signature + 4 * i + 4], "little") for i in range(6)]
-    for key, (ms, ls) in (("fixed file version", words[2:4]), ("fixed product version", words[4:6])):
-        found[key] = "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
-    for key in ("FileVersion", "ProductVersion"):
-        at = exe.find((key + "\0").encode("utf-16-le"), signature)
-        if at < 0:
-            found[key] = "(missing)"
-            continue
-        at += len(key + "\0") * 2
-        at += at % 4  # the value starts on a 32-bit boundary
-        end = at
-        while exe[end:end + 2] != b"\0\0":
-            end += 2
-        found[key] = exe[at:end].decode("utf-16-le")
-    manifest = re.search(rb'<assemblyIdentity type="win32" name="MiseANiveau" version="([^"]*)"', exe)
-    found["manifest"] = manifest.group(1).decode() if manifest else "(missing)"
-    return found
-
-
-def machine(exe):
-    pe = int.from_bytes(exe[0x3C:0x40], "little")
-    return int.from_bytes(exe[pe + 4:pe + 6], "little") if exe[pe:pe + 4] == b"PE\0\0" else None
 
 
 def check_zip(path, same_as):
@@ -141,11 +114,20 @@ def check_zip(path, same_as):
         fail("LISEZMOI.txt: a line that does not end with CR LF")
     check_sheet(sheet.decode("utf-8"), "LISEZMOI.txt", version_text)
 
-    for name, wanted_machine in (("MiseANiveau.exe", 0x14C), ("x64/MiseANiveau.exe", 0x8664)):
-        exe = files.get(name, b"")
-        if machine(exe) != wanted_machine:
-            fail(f"{name}: machine {machine(exe)}, not {wanted_machine:#x}")
-        for key, value in resource_version(exe, name).items():
+    for name, wanted_machine in (("MiseANiveau.exe", I386), ("x64/MiseANiveau.exe", AMD64)):
+        try:
+            exe = Pe(files.get(name, b""), name)
+        except ValueError as error:
+            fail(str(error))
+            continue
+        if exe.machine != wanted_machine:
+            fail(f"{name}: machine {exe.machine:#x}, not {wanted_machine:#x}")
+        found = exe.version_resource()
+        if found is None:
+            fail(f"{name}: no version resource")
+            found = {}
+        found["manifest"] = exe.manifest_version("MiseANiveau") or "(missing)"
+        for key, value in found.items():
             if value != version_text:
                 fail(f"{name}: {key} {value}, not {version_text}")
     if same_as:

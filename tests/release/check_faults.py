@@ -2,13 +2,14 @@
 """Checks docs/faults.md: every test a row names exists, and the counts its
 heading states are the counts of its rows.
 
-    tests/check_faults.py [SOURCE_ROOT]
+    tests/release/check_faults.py [SOURCE_ROOT]
 """
 import pathlib
 import re
 import sys
 
-root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).parent.parent)
+root = (pathlib.Path(sys.argv[1]) if len(sys.argv) > 1
+        else pathlib.Path(__file__).resolve().parents[2])
 doc = (root / "docs/faults.md").read_text(encoding="utf-8")
 
 # Tests as the sources define them.
