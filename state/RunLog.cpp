@@ -102,6 +102,9 @@ void RunLog::OpenRotated(LogFiles& files, FileWrites& writes, System& system,
 void RunLog::OpenFirst(LogFiles& files, FileWrites* writes, System& system,
                        const std::vector<std::string>& folders) {
   system_ = &system;
+  // A log opened before (for a refused start's box) would keep this one from
+  // being renamed.
+  sink_.reset();
   folder_.clear();
   for (const std::string& folder : folders) {
     if (folder.empty()) continue;

@@ -11,8 +11,8 @@
 #include "platform/win32/DialogView.h"
 #include "platform/win32/Layout.h"
 #include "platform/win32/Win32Platform.h"
-#include "tests/win32/platform/Operator.h"
 #include "state/RunState.h"
+#include "tests/win32/platform/Operator.h"
 
 namespace maj::win32 {
 namespace {

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "platform/win32/Win32Platform.h"
-#include "tests/win32/platform/Scratch.h"
 #include "tests/contract/PlatformContract.h"
+#include "tests/win32/platform/Scratch.h"
 
 namespace maj::contract {
 namespace {

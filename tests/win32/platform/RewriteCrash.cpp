@@ -15,9 +15,9 @@
 #include <string_view>
 
 #include "platform/win32/Win32Platform.h"
-#include "tests/win32/platform/Scratch.h"
 #include "support/win32/ComOwners.h"
 #include "support/win32/Handles.h"
+#include "tests/win32/platform/Scratch.h"
 
 namespace maj::win32 {
 namespace {

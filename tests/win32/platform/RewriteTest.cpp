@@ -12,8 +12,8 @@
 
 #include "platform/win32/FileCalls.h"
 #include "platform/win32/Win32Platform.h"
-#include "tests/win32/platform/Scratch.h"
 #include "support/win32/ComOwners.h"
+#include "tests/win32/platform/Scratch.h"
 
 namespace maj::win32 {
 namespace {

@@ -11,10 +11,10 @@
 #include <windows.h>
 
 #include "platform/win32/Win32Platform.h"
-#include "tests/win32/platform/Scratch.h"
 #include "state/RunLog.h"
 #include "support/win32/ComOwners.h"
 #include "support/win32/Handles.h"
+#include "tests/win32/platform/Scratch.h"
 
 namespace maj::win32 {
 namespace {
@@ -124,6 +124,25 @@ TEST(RunLogCalls, TheRenameReplacesTheOlderLog) {
   ASSERT_EQ(platform.RenameOver(path, path + ".1"), kOk);
   EXPECT_EQ(Content(path + ".1"), "new");
   EXPECT_EQ(Content(path), "<cannot open>");
+}
+
+// A log opened already in this process (for the box of a start nobody
+// watches) must not keep the run's own opening from setting it aside.
+TEST(RunLogCalls, ALogOpenedBeforeIsLetGoSoThatTheRunCanRotateIt) {
+  Win32Platform platform;
+  const Scratch scratch(Temp());
+  const std::string path = scratch.Path("MiseANiveau.log");
+  std::unique_ptr<LineSink> sink;
+  ASSERT_EQ(platform.OpenLines(path, "", sink), kOk);
+  ASSERT_EQ(sink->Append(std::string(kLogRotateBytes + 1, 'x')), kOk);
+  sink.reset();
+  RunLog log;
+  log.Open(platform, platform, {scratch.Path()});
+  log.OpenRotated(platform, platform, platform, {scratch.Path()});
+  log.Close();
+  std::uint64_t length = 0;
+  EXPECT_EQ(platform.FileLength(path + ".1", length), kOk);
+  EXPECT_EQ(length, kLogRotateBytes + 1);
 }
 
 TEST(RunLogCalls, TheSystemsTextsTheClockAndTheNames) {
