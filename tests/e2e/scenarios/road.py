@@ -2,10 +2,10 @@
 file decides."""
 
 from harness.scenario import BOX_TITLE, CRITICAL, INFORMATION, scenario
-from harness.texts import lines
+from harness.texts import CRLF, lines
 
-from .common import (APP, NO_DIRECTORY, PACKAGE, VERSION, check, lancemajcd, login, numbered_bases,
-                     open_base, prompt, qui, summary, upgrade)
+from .common import (APP, ERROR_HEAD, ERROR_TAIL, NO_DIRECTORY, PACKAGE, VERSION, check, lancemajcd,
+                     login, numbered_bases, open_base, prompt, qui, summary, upgrade)
 
 
 @scenario("one base from start to end, the normal road")
@@ -71,16 +71,20 @@ def three_bases_middle_fails(s):
                  "Box: La mise à jour du serveur contient des erreurs...."])
 
 
-@scenario("30 bases and a 31st line: 30 processed, then the summary; the window answers throughout")
+@scenario("30 bases and a 31st line: 30 processed, the 31st named, code 1; the window answers throughout")
 def thirty_bases(s):
     entries = numbered_bases(s, 31)
     s.base_list("".join(e + "\r\n" for e in entries))
-    s.start()
+    s.start(exit_code=True)
     s.shoot_main("main-window")
     # The copies take most of the run: the window must stay responsive throughout.
     s.check_responsive_until(BOX_TITLE, 240)
-    s.message_box(summary([(e, True) for e in entries[:30]]), INFORMATION, timeout=240)
-    s.ends()
+    # The 31st is named, and the run counts as one that left a base out.
+    left_out = "Bases au-delà de la trentième non traitées : BASE31."
+    upgraded = "".join("Base %s : mise à jour.\r\n" % e for e in entries[:30])
+    s.message_box(ERROR_HEAD + CRLF + CRLF + upgraded + CRLF + left_out + CRLF + CRLF + ERROR_TAIL,
+                  CRITICAL, timeout=240)
+    s.ends(code=1)
     for entry in entries[:30]:
         s.check_package("D:\\BASES\\" + entry)
     s.check_package("D:\\BASES\\BASE31", expected={})
