@@ -12,6 +12,7 @@
 //   maj-operator launch EXE --title T [--until T] [--args A] [--timeout S]
 //   maj-operator time-commands FILE [--window minimised|none] [--watch] [--timeout S]
 //   maj-operator watch-copies PID --until T [--timeout S]
+//   maj-operator watch-run EXE [--args A] [--output FILE] [--timeout S]
 //   maj-operator responsive HWND --until T [--timeout S]
 //   maj-operator end PID [--timeout S]
 //   maj-operator exit-code PID [--timeout S]
@@ -60,6 +61,7 @@ constexpr wchar_t kUsageText[] =
     L"       maj-operator launch EXE --title T [--until T] [--args A] [--timeout S]\n"
     L"       maj-operator time-commands FILE [--window minimised|none] [--watch] [--timeout S]\n"
     L"       maj-operator watch-copies PID --until T [--timeout S]\n"
+    L"       maj-operator watch-run EXE [--args A] [--output FILE] [--timeout S]\n"
     L"       maj-operator responsive HWND --until T [--timeout S]\n"
     L"       maj-operator end PID [--timeout S]\n"
     L"       maj-operator exit-code PID [--timeout S]";
@@ -91,6 +93,7 @@ struct Options {
   op::Criteria criteria;
   std::optional<std::wstring> until;
   std::wstring arguments;
+  std::optional<std::wstring> output;
   DWORD timeoutMs = 10000;
   bool closes = false;
   bool watch = false;
@@ -129,6 +132,8 @@ bool ParseOptions(const std::vector<std::wstring>& args, Options& options, std::
       options.window = way == L"minimised" ? op::CopyWindow::Minimised : op::CopyWindow::None;
     } else if (arg == L"--args") {
       options.arguments = args[++i];
+    } else if (arg == L"--output") {
+      options.output = args[++i];
     } else if (arg == L"--until") {
       options.until = args[++i];
     } else if (arg == L"--class") {
@@ -348,6 +353,64 @@ int WatchCopies(const std::wstring& pidText, const Options& options) {
   return kDone;
 }
 
+// Starts the program as a scheduled task does, with no console and nobody at
+// the screen, and watches it to its end: each window of its own that shows,
+// each window another process shows, its copies; then its exit code. With
+// --output its standard output and error go to that file, as a remote
+// command takes them.
+int WatchRun(const std::wstring& exe, const Options& options) {
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  UniqueHandle output;
+  if (options.output) {
+    output = maj::win32::FromCreateFile(CreateFileW(options.output->c_str(), GENERIC_WRITE,
+                                                    FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!output) return Fail("cannot create " + com::Narrow(*options.output));
+  }
+  std::wstring line = L"\"" + exe + L"\"";
+  if (!options.arguments.empty()) line += L" " + options.arguments;
+  std::vector<wchar_t> buffer(line.begin(), line.end());
+  buffer.push_back(L'\0');
+  const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (output) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output.Get();
+  }
+  PROCESS_INFORMATION info{};
+  // Suspended until the watch knows what was on the screen before it.
+  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, output ? TRUE : FALSE,
+                      CREATE_SUSPENDED | DETACHED_PROCESS, nullptr, folder.c_str(), &startup,
+                      &info)) {
+    return Fail("cannot start " + com::Narrow(line) + " (error " + std::to_string(GetLastError()) +
+                ")");
+  }
+  const UniqueHandle process(info.hProcess);
+  const UniqueHandle thread(info.hThread);
+  // The program holds its own copy: the file closes when it ends.
+  output = UniqueHandle();
+  op::PrintField("pid", std::to_string(info.dwProcessId));
+  op::WindowWatch watch(info.dwProcessId, L"xcopy.exe");
+  ResumeThread(thread.Get());
+  const ULONGLONG end = GetTickCount64() + options.timeoutMs;
+  bool ended = false;
+  while (!ended) {
+    ended = WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+    watch.Look();
+    if (!ended && GetTickCount64() >= end) {
+      watch.Print();
+      return Fail("the program did not end in time");
+    }
+    Sleep(2);
+  }
+  watch.Print();
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process.Get(), &code)) return Fail("no exit code");
+  op::PrintField("exited", std::to_string(code));
+  return kDone;
+}
+
 // How the window answers while its program works, until a later window shows.
 int Responsive(HWND window, const Options& options) {
   constexpr DWORD kLimitMs = 200;
@@ -373,7 +436,8 @@ int Run(const std::vector<std::wstring>& args) {
   const std::wstring& command = args[0];
   const bool single = command == L"show" || command == L"counters" || command == L"launch" ||
                       command == L"time-commands" || command == L"end" ||
-                      command == L"watch-copies" || command == L"exit-code";
+                      command == L"watch-copies" || command == L"watch-run" ||
+                      command == L"exit-code";
   const bool windowOnly = command == L"show" || command == L"responsive";
   const std::size_t needed = command == L"list" || command == L"wait" ? 0
                              : single || windowOnly                   ? 1
@@ -394,6 +458,7 @@ int Run(const std::vector<std::wstring>& args) {
   if (command == L"end") return End(options.positional[0], options);
   if (command == L"exit-code") return ExitCode(options.positional[0], options);
   if (command == L"watch-copies") return WatchCopies(options.positional[0], options);
+  if (command == L"watch-run") return WatchRun(options.positional[0], options);
 
   HWND window = nullptr;
   if (!ParseWindow(options.positional[0], window, error)) return Fail(error);

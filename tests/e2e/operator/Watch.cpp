@@ -63,10 +63,11 @@ void WindowWatch::Look() {
   for (const HWND window : VisibleWindows()) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid == parent_ || pid == GetCurrentProcessId() || !known_.insert(window).second) continue;
+    if (pid == GetCurrentProcessId() || !known_.insert(window).second) continue;
     const auto process = processes.find(pid);
-    windows_.push_back({pid, process == processes.end() ? "?" : com::Narrow(process->second.name),
-                        com::Narrow(ClassOf(window)), com::Narrow(TextOf(window))});
+    (pid == parent_ ? own_ : windows_)
+        .push_back({pid, process == processes.end() ? "?" : com::Narrow(process->second.name),
+                    com::Narrow(ClassOf(window)), com::Narrow(TextOf(window))});
   }
   DWORD foreground = 0;
   if (const HWND window = GetForegroundWindow()) GetWindowThreadProcessId(window, &foreground);
@@ -83,6 +84,11 @@ void WindowWatch::Print() const {
                              seen.className + " title " + seen.title);
   }
   PrintField("foreground-elsewhere", std::to_string(foreignForeground_));
+  PrintField("own-windows", std::to_string(own_.size()));
+  for (const Sighting& seen : own_) {
+    PrintField("own-window", seen.program + " pid " + std::to_string(seen.pid) + " class " +
+                                 seen.className + " title " + seen.title);
+  }
 }
 
 }  // namespace op

@@ -20,8 +20,9 @@ struct Sighting {
 
 class WindowWatch {
  public:
-  // `parent`: the program whose children named `child` are counted; its own
-  // windows, this process's and those visible already are not counted.
+  // `parent`: the program whose children named `child` are counted and whose
+  // own windows are kept apart; this process's windows and those visible
+  // already are left out.
   WindowWatch(DWORD parent, std::wstring child);
   // One look at the processes and the visible top-level windows.
   void Look();
@@ -29,9 +30,12 @@ class WindowWatch {
   std::size_t ChildrenSeen() const { return children_.size(); }
   // Each window seen once, in the order they appeared.
   const std::vector<Sighting>& Windows() const { return windows_; }
+  // Each window of `parent` itself seen once (those visible already left out).
+  const std::vector<Sighting>& OwnWindows() const { return own_; }
   // Looks seen with the foreground window in another process than `parent`.
   int ForeignForeground() const { return foreignForeground_; }
-  // Prints "children N", "windows N", one "window" line each, "foreground-elsewhere N".
+  // Prints "children N", "windows N", one "window" line each, "foreground-elsewhere N",
+  // "own-windows N" and one "own-window" line each.
   void Print() const;
 
  private:
@@ -40,6 +44,7 @@ class WindowWatch {
   std::set<HWND> known_;
   std::set<DWORD> children_;
   std::vector<Sighting> windows_;
+  std::vector<Sighting> own_;
   int foreignForeground_ = 0;
 };
 

@@ -12,3 +12,4 @@ from . import resources  # noqa: F401
 from . import component  # noqa: F401
 from . import operators  # noqa: F401
 from . import precheck  # noqa: F401
+from . import unattended  # noqa: F401
