@@ -36,6 +36,23 @@ bool Arguments(std::vector<std::string>& arguments) {
   return true;
 }
 
+void WriteToConsole(HANDLE console, const std::string& text) {
+  const std::wstring wide = com::Widen(text);
+  DWORD written = 0;
+  WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
+
+void WriteInPage(HANDLE output, const std::string& text, UINT page) {
+  const std::wstring wide = com::Widen(text);
+  const int size = WideCharToMultiByte(page, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                       0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+  WideCharToMultiByte(page, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size,
+                      nullptr, nullptr);
+  DWORD written = 0;
+  WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 // Where a run nobody watches was started from a console, or with its output
 // taken (a remote command), the last box's text and the exit code, one line
 // each; nothing where there is neither.
@@ -46,26 +63,18 @@ void TellWhoStartedIt(const std::string& lastBox, maj::ExitCode code) {
   text += "Code de sortie : " + std::to_string(maj::AsInt(code)) + "\n";
   const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
   const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (output && output != INVALID_HANDLE_VALUE && GetFileType(output) != FILE_TYPE_UNKNOWN) {
+  DWORD mode = 0;
+  if (output && GetConsoleMode(output, &mode)) {
+    // A console reads wide text, whatever its code page.
+    WriteToConsole(output, text);
+  } else if (output && output != INVALID_HANDLE_VALUE && GetFileType(output) != FILE_TYPE_UNKNOWN) {
     // Taken by a pipe or a file: in the console's code page, else UTF-8.
-    const std::wstring wide = com::Widen(text);
-    const UINT page = attached ? GetConsoleOutputCP() : CP_UTF8;
-    const int size = WideCharToMultiByte(page, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    WideCharToMultiByte(page, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), size,
-                        nullptr, nullptr);
-    DWORD written = 0;
-    WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteInPage(output, text, attached ? GetConsoleOutputCP() : CP_UTF8);
   } else if (attached) {
     const maj::win32::UniqueHandle console(CreateFileW(L"CONOUT$", GENERIC_WRITE,
                                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                        OPEN_EXISTING, 0, nullptr));
-    const std::wstring wide = com::Widen(text);
-    DWORD written = 0;
-    if (console) {
-      WriteConsoleW(console.Get(), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    }
+    if (console) WriteToConsole(console.Get(), text);
   }
   if (attached) FreeConsole();
 }
