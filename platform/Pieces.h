@@ -21,6 +21,12 @@ struct Pieces {
   LogFiles& logs;
   Processes& processes;
   System& system;
+
+  // The same world seen through another operator's side (a run nobody
+  // watches).
+  Pieces With(Operator& other) const {
+    return {other, guards, files, writes, logs, processes, system};
+  }
 };
 
 }  // namespace maj

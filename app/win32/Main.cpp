@@ -96,14 +96,7 @@ maj::RunRecord Run(int showCommand, bool& silent, std::string& lastBox) {
   // before the factory and the platform, while COM is still initialised.
   maj::RunState state;
   maj::SilentOperator unwatched(platform, state.Log);
-  const maj::Pieces all = platform.All();
-  const maj::Pieces pieces{silent ? unwatched : all.op,
-                           all.guards,
-                           all.files,
-                           all.writes,
-                           all.logs,
-                           all.processes,
-                           all.system};
+  const maj::Pieces pieces = silent ? platform.All().With(unwatched) : platform.All();
   // Only the box of a refused start needs it before the run opens it.
   if (silent) state.Log.Open(platform, platform, maj::WhereTheLogGoes(platform).folders);
   // A second run on the same machine says so and ends: no window, no

@@ -39,14 +39,7 @@ void RunFixture::Folders(const std::vector<std::string>& windowsPaths) {
 void RunFixture::Run(RunMode mode) {
   ASSERT_TRUE(dba) << "no server";
   SilentOperator unwatched(platform, state.Log);
-  const Pieces all = platform.All();
-  const Pieces pieces{silent ? unwatched : all.op,
-                      all.guards,
-                      all.files,
-                      all.writes,
-                      all.logs,
-                      all.processes,
-                      all.system};
+  const Pieces pieces = silent ? platform.All().With(unwatched) : platform.All();
   exitCode = ExitCodeOf(Form_Load(state, pieces, *dba, mode));
 }
 
