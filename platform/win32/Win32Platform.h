@@ -121,7 +121,7 @@ class Win32FileQueries : public FileQueries {
   [[nodiscard]] ErrorNumber CreateFileSystemObject(std::shared_ptr<FileSystemObject>& fso) override;
 };
 
-// Files and folders changed (FileWrites.cpp; RenameOver in LogFiles.cpp).
+// Files and folders changed (FileWrites.cpp; RenameOver in RunLogCalls.cpp).
 class Win32FileWrites : public FileWrites {
  public:
   [[nodiscard]] ErrorNumber CreateFolder(const std::string& path) override;
@@ -130,7 +130,7 @@ class Win32FileWrites : public FileWrites {
   [[nodiscard]] ErrorNumber RenameOver(const std::string& from, const std::string& to) override;
 };
 
-// The run log's file (LogFiles.cpp).
+// The run log's file (RunLogCalls.cpp).
 class Win32LogFiles : public LogFiles {
  public:
   [[nodiscard]] ErrorNumber OpenLines(const std::string& path, const std::string& header,
@@ -147,7 +147,8 @@ class Win32Processes : public Processes {
                                                std::unique_ptr<Process>& process) override;
 };
 
-// The system (System.cpp).
+// The system (System.cpp; the program's file, the computer, the clock and the
+// error texts in RunLogCalls.cpp).
 class Win32System : public System {
  public:
   [[nodiscard]] ErrorNumber AppPath(std::string& folder) override;
