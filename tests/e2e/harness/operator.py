@@ -287,11 +287,13 @@ class Operator:
         return {k: (v if k.endswith("-source") else int(v)) for k, v in found.items()}
 
     def responsive(self, hwnd, until, timeout):
-        """Samples how the window answers WM_NULL (200 ms limit) until its
-        process shows a window titled `until`: samples, late, worst-ms."""
+        """Samples how the window answers WM_NULL until its process shows a
+        window titled `until`: limit-ms (the answer time that counts as a
+        hang), samples, late (beyond the limit), median-ms, worst-ms."""
         found = self.figures("responsive", hwnd, "--until", until, "--timeout", "%g" % timeout,
                              timeout=timeout)
-        return {"samples": int(found["samples"]), "late": int(found["late"]),
+        return {"limit-ms": int(found["limit-ms"]), "samples": int(found["samples"]),
+                "late": int(found["late"]), "median-ms": float(found["median-ms"]),
                 "worst-ms": float(found["worst-ms"])}
 
     def list(self, pid=None):
