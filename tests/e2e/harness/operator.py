@@ -1,6 +1,7 @@
 """The Python side of maj-operator.exe: runs one step of it under Wine and
 reads what it printed."""
 
+import re
 import subprocess
 import tempfile
 import time
@@ -205,6 +206,12 @@ class Operator:
             err_file.seek(0)
             out = out_file.read().decode("utf-8", errors="replace")
             err = err_file.read().decode("utf-8", errors="replace").strip()
+        # The helper's last word is its status: it counts when Wine's loader
+        # crashed after the helper was done and so ended with a status of its own.
+        said = re.search(r"^maj-operator status (\d+)\r?$", err, re.M)
+        if said:
+            status = int(said.group(1))
+            err = (err[:said.start()] + err[said.end():]).strip()
         if self.log:
             self.log.write("$ maj-operator %s\n[%d after %.2f s]\n%s\n" % (" ".join(map(str, args)), status, time.monotonic() - begun, out))
             if err:
