@@ -1,6 +1,7 @@
 """The Python side of maj-operator.exe: runs one step of it under Wine and
 reads what it printed."""
 
+import re
 import subprocess
 import tempfile
 import time
@@ -205,6 +206,12 @@ class Operator:
             err_file.seek(0)
             out = out_file.read().decode("utf-8", errors="replace")
             err = err_file.read().decode("utf-8", errors="replace").strip()
+        # The helper's last word is its status: it counts when Wine's loader
+        # crashed after the helper was done and so ended with a status of its own.
+        said = re.search(r"^maj-operator status (\d+)\r?$", err, re.M)
+        if said:
+            status = int(said.group(1))
+            err = (err[:said.start()] + err[said.end():]).strip()
         if self.log:
             self.log.write("$ maj-operator %s\n[%d after %.2f s]\n%s\n" % (" ".join(map(str, args)), status, time.monotonic() - begun, out))
             if err:
@@ -287,11 +294,13 @@ class Operator:
         return {k: (v if k.endswith("-source") else int(v)) for k, v in found.items()}
 
     def responsive(self, hwnd, until, timeout):
-        """Samples how the window answers WM_NULL (200 ms limit) until its
-        process shows a window titled `until`: samples, late, worst-ms."""
+        """Samples how the window answers WM_NULL until its process shows a
+        window titled `until`: limit-ms (the answer time that counts as a
+        hang), samples, late (beyond the limit), median-ms, worst-ms."""
         found = self.figures("responsive", hwnd, "--until", until, "--timeout", "%g" % timeout,
                              timeout=timeout)
-        return {"samples": int(found["samples"]), "late": int(found["late"]),
+        return {"limit-ms": int(found["limit-ms"]), "samples": int(found["samples"]),
+                "late": int(found["late"]), "median-ms": float(found["median-ms"]),
                 "worst-ms": float(found["worst-ms"])}
 
     def list(self, pid=None):

@@ -67,6 +67,7 @@ class Scenario:
         self.artifacts = artifacts
         self.log = log
         self.problems = []
+        self.measured = []  # figures for the report, not checked
         self.process = None
         self.main = None
         self.exit_watch = None
@@ -162,14 +163,18 @@ class Scenario:
         self.main = answer.window
 
     def check_responsive_until(self, title, timeout):
-        """The main window answers the system's "are you responding?" (WM_NULL
-        within 200 ms) at every sample until the window `title` shows."""
+        """The main window never hangs: it answers the system's "are you
+        responding?" (WM_NULL) within the helper's hang limit at every sample
+        until the window `title` shows. How fast it answers is reported, not
+        checked: that is the machine's weather."""
         seen = self.op.responsive(self.main.hwnd, title, timeout)
         self.log.write("== responsiveness: %s\n" % seen)
+        self.measured.append("WM_NULL answer median %.1f ms, worst %.1f ms (%d samples)"
+                             % (seen["median-ms"], seen["worst-ms"], seen["samples"]))
         if seen["samples"] < 10:
             self.problems.append("only %d responsiveness samples: too few to tell" % seen["samples"])
-        self.expect("WM_NULL answers later than 200 ms (of %d, the worst %.1f ms)"
-                    % (seen["samples"], seen["worst-ms"]), 0, seen["late"])
+        self.expect("WM_NULL answers later than %d ms (of %d, the worst %.1f ms)"
+                    % (seen["limit-ms"], seen["samples"], seen["worst-ms"]), 0, seen["late"])
 
     def check_main_window(self, w):
         labels = [c.text for c in w.of_class("static")]

@@ -193,7 +193,8 @@ class Suite:
     # --- running ---------------------------------------------------------------
 
     def run_scenario(self, name, function):
-        """Runs one scenario; returns the list of its problems (empty: passed)."""
+        """Runs one scenario; returns the list of its problems (empty: passed)
+        and the figures it measured for the report."""
         artifacts = self.artifacts / name
         artifacts.mkdir(parents=True, exist_ok=True)
         world = World(self.prefix, self.work / name, self.baseline)
@@ -219,7 +220,7 @@ class Suite:
                         fatal = "the program was still running at the end of the scenario"
                 # Nothing left that a plain removal of the build folder cannot remove.
                 world.reopen_closed_folders()
-        return ([fatal] if fatal else []) + s.problems
+        return ([fatal] if fatal else []) + s.problems, s.measured
 
 
 def run_tool(suite, say, body):

@@ -1,5 +1,6 @@
 #include "tests/e2e/measure/Timing.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -169,9 +170,17 @@ bool SampleResponses(HWND window, const std::wstring& until, DWORD limitMs, DWOR
     ++seen.samples;
     if (!answered || ms > limitMs) ++seen.late;
     if (ms > seen.worstMs) seen.worstMs = ms;
+    seen.answersMs.push_back(ms);
     Sleep(20);
   }
   return true;
+}
+
+double MedianMs(std::vector<double> ms) {
+  if (ms.empty()) return 0;
+  std::sort(ms.begin(), ms.end());
+  const std::size_t half = ms.size() / 2;
+  return ms.size() % 2 != 0 ? ms[half] : (ms[half - 1] + ms[half]) / 2;
 }
 
 bool TimeCommands(const std::wstring& file, CopyWindow window, DWORD timeoutMs,

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace op {
 
@@ -30,9 +31,13 @@ bool Launch(const std::wstring& exe, const std::wstring& arguments, const std::w
 
 struct Responsiveness {
   int samples = 0;
-  int late = 0;        // not answered within the limit
-  double worstMs = 0;  // the longest answer
+  int late = 0;                   // not answered within the limit
+  double worstMs = 0;             // the longest answer
+  std::vector<double> answersMs;  // every sample's time, late ones included
 };
+
+// The middle value of `ms` (the mean of the two middle ones); 0 when empty.
+double MedianMs(std::vector<double> ms);
 
 // Sends WM_NULL to `window` with SendMessageTimeout (`limitMs`) about every
 // 20 ms, as the system does to tell a hung window, until its process shows a

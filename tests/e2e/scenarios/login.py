@@ -13,8 +13,9 @@ def login_after_refusal(s):
     s.standin.user("SUPPORT", "s3cret")
     s.base("BASE1", r"D:\BASES\BASE1", refuse=[(0x80040006, ["ADM"])])
     s.base("BASE2", r"D:\BASES\BASE2")
-    # A slow first answer, to look at the main window after the dialog.
-    s.standin.fault("QUI", base="BASE1", delay=1500, times=1)
+    # A slow first answer, to look at the main window after the dialog and
+    # before the summary box disables it, however loaded the machine.
+    s.standin.fault("QUI", base="BASE1", delay=4000, times=1)
     s.base_list("BASE1\r\nBASE2\r\n")
     s.login_name("opérateur")
     s.start()

@@ -77,7 +77,7 @@ DialogSeen Look(const std::wstring& title, HWND main, int focusedId, int control
   seen.dialog = WaitForWindow(L"#32770", title);
   if (!seen.dialog) return seen;
   const HWND expected = GetDlgItem(seen.dialog, focusedId);
-  WaitUntil([&] { return FocusOf(seen.dialog) == expected; }, 3000);
+  WaitUntil([&] { return FocusOf(seen.dialog) == expected; });
   seen.focusId = GetDlgCtrlID(FocusOf(seen.dialog));
   SendMessageW(expected, EM_GETSEL, reinterpret_cast<WPARAM>(&seen.selStart),
                reinterpret_cast<LPARAM>(&seen.selEnd));

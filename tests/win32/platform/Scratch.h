@@ -101,6 +101,9 @@ inline bool SetAccess(const std::string& path, const wchar_t* sddl) {
   return set != FALSE;
 }
 
+// A bound for waits that only a hang reaches, however loaded the machine.
+constexpr DWORD kHangMs = 60000;
+
 // Whether the process ends within `ms`. The messages that wake the wait are
 // taken and dispatched, as the program's own loop does, so that whatever
 // earlier tests left queued for this thread cannot hold the wait.

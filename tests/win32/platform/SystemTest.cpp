@@ -40,7 +40,7 @@ TEST(Processes, AProcessEndingWith259IsSeenAsEnded) {
   Win32Platform platform;
   std::unique_ptr<Process> process;
   ASSERT_EQ(platform.StartProcess("cmd /c exit 259", StartWindow::Minimised, process), kOk);
-  EXPECT_TRUE(EndsWithin(*process, 10000));
+  EXPECT_TRUE(EndsWithin(*process, kHangMs));
 }
 
 // A program of ours that runs for `ms` milliseconds.
@@ -67,7 +67,7 @@ TEST(Processes, TheWaitReturnsForAMessageForItsBoundAndAtTheEnd) {
     // A message already queued wakes it at once, and stays for the pump.
     ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0));
     bool ended = true;
-    ASSERT_EQ(process->WaitForEnd(10000, ended), kOk);
+    ASSERT_EQ(process->WaitForEnd(kHangMs, ended), kOk);
     EXPECT_FALSE(ended);
     EXPECT_TRUE(PeekMessageW(&message, nullptr, WM_APP, WM_APP, PM_REMOVE));
 
@@ -75,12 +75,14 @@ TEST(Processes, TheWaitReturnsForAMessageForItsBoundAndAtTheEnd) {
     ASSERT_EQ(process->WaitForEnd(100, ended), kOk);
     EXPECT_FALSE(ended);
 
-    // Then a long bound: it returns when the process ends, not at the bound.
-    ASSERT_EQ(process->WaitForEnd(10000, ended), kOk);
+    // Then a long bound: it returns when the process ends, not at the bound,
+    // and the process did end (its own exit code, not STILL_ACTIVE).
+    ASSERT_EQ(process->WaitForEnd(kHangMs, ended), kOk);
     EXPECT_TRUE(ended);
-    const ULONGLONG took = GetTickCount64() - started;
-    EXPECT_GE(took, 1000u);
-    EXPECT_LT(took, 8000u);
+    EXPECT_LT(GetTickCount64() - started, kHangMs);
+    std::uint32_t code = 0;
+    ASSERT_EQ(process->ExitCode(code), kOk);
+    EXPECT_EQ(code, 3u);
   }).join();
 }
 
@@ -93,8 +95,9 @@ TEST(Processes, ABadCommandFailsToStart) {
 }
 
 TEST(Processes, ASystemProgramRunsFromTheSystemFolderWhateverLiesElsewhere) {
-  // An impostor in the current folder: this very program, which sleeps when
-  // it sees --sleep-ms; the system's xcopy shows its help and ends at once.
+  // An impostor in the current folder: this very program, which ends with 3
+  // when it sees --sleep-ms; the system's xcopy shows its help and ends
+  // with a code of its own.
   Win32Platform platform;
   const Scratch scratch(TempFolder());
   wchar_t self[MAX_PATH];
@@ -103,20 +106,26 @@ TEST(Processes, ASystemProgramRunsFromTheSystemFolderWhateverLiesElsewhere) {
   wchar_t previous[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryW(com::Widen(scratch.Path()).c_str()));
-  const std::string command = "xcopy /? --sleep-ms=4000";
+  const std::string command = "xcopy /? --sleep-ms=0";
+  static constexpr std::uint32_t kNoCode = 0xFFFFFFFF;  // not ended, or no code read
+  const auto exitCode = [](Process& process) {
+    std::uint32_t code = 0;
+    return EndsWithin(process, kHangMs) && process.ExitCode(code) == kOk ? code : kNoCode;
+  };
 
   std::unique_ptr<Process> searched;
   ASSERT_EQ(platform.StartProcess(command, StartWindow::Minimised, searched), kOk);
-  EXPECT_FALSE(EndsWithin(*searched, 1000)) << "a search by name finds the impostor";
+  EXPECT_EQ(exitCode(*searched), 3u) << "a search by name finds the impostor";
   std::unique_ptr<Process> named;
   ASSERT_EQ(platform.StartSystemProcess("xcopy.exe", command, StartWindow::Minimised, named), kOk);
-  EXPECT_TRUE(EndsWithin(*named, 3000)) << "the system's xcopy, named by its path";
+  const std::uint32_t code = exitCode(*named);
+  EXPECT_NE(code, 3u) << "the system's xcopy, named by its path";
+  EXPECT_NE(code, kNoCode) << "the system's xcopy ends";
 
   std::unique_ptr<Process> none;
   EXPECT_EQ(
       platform.StartSystemProcess("no-such-program-here.exe", "x", StartWindow::Minimised, none),
       kWin32FileNotFound);
-  EXPECT_TRUE(EndsWithin(*searched, 8000));
   SetCurrentDirectoryW(previous);
 }
 

@@ -21,13 +21,14 @@ HCURSOR Hourglass() {
   return LoadCursorW(nullptr, IDC_WAIT);
 }
 
-// Lets the system deliver what the pointer and the windows have queued.
+// Lets the system deliver what the pointer and the windows have queued. What
+// is already queued is handled however late the thread gets to run.
 void Pump(Win32Platform& platform, DWORD ms = 300) {
   const ULONGLONG end = GetTickCount64() + ms;
-  while (GetTickCount64() < end) {
+  do {
     platform.DoEvents();
     Sleep(10);
-  }
+  } while (GetTickCount64() < end);
 }
 
 POINT CentreOf(HWND window) {

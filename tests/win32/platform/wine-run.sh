@@ -19,15 +19,21 @@ if [ -f "$prefix/system.reg" ] && [ ! -f "$prefix/drive_c/windows/syswow64/kerne
   "$wine" --server -k 2>/dev/null || true
   rm -rf "$prefix"
 fi
-if [ ! -f "$prefix/system.reg" ]; then
+# Marked ready only once made whole: a failed making is made again next time.
+ready="$prefix/.wine-run-ready"
+if [ ! -f "$ready" ]; then
   mkdir -p "$prefix"
-  "$wine" --boot
+  "$wine" --boot || { echo "$0: no Wine prefix in $prefix" >&2; exit 1; }
   # The .fon files hold the raster "MS Sans Serif" that Windows has.
   cp /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
   # With no window manager, Wine waits 2 s for one at each window it hides;
   # windows it manages itself need no such wait (and get drawn title bars).
-  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  if ! said=$("$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f 2>&1); then
+    echo "$0: reg add in the new Wine prefix $prefix failed: $said" >&2
+    exit 1
+  fi
   "$wine" --server -w
+  touch "$ready"
 fi
 
 # The server level is the link: a linked share would read as a reparse point.
