@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "app/SessionEnd.h"
 #include "app/VersionFile.h"
 #include "connection/Connexion.h"
 #include "connection/Frm_Connexion.h"
