@@ -44,6 +44,11 @@ ErrorNumber AppendFailure(const std::shared_ptr<DynArray>& list, const std::stri
   return list->PutField(position, line);
 }
 
+// The success form: no base failed, none of the list was left out.
+bool AllUpgraded(const Rapport& rapport) {
+  return rapport.W_Erreur != True && rapport.notTaken.empty();
+}
+
 }  // namespace
 
 ErrorNumber RecordOutcome(Boolean majOk, Rapport& rapport, std::int16_t counter,
@@ -73,7 +78,7 @@ std::string NotTakenLine(ListState list, const BaseList& bases, const ListTail& 
 
 ErrorNumber SummaryText(const Rapport& rapport, std::string& text) {
   ErrorNumber last = kOk;
-  if (rapport.W_Erreur != True && rapport.notTaken.empty()) {
+  if (AllUpgraded(rapport)) {
     text = std::string("Mise à jour du serveur terminée avec succès.") + kLineEnd + kLineEnd;
     Absorb(last, AppendLines(rapport.W_BasesMaj, text));
     return last;
@@ -92,8 +97,7 @@ ErrorNumber ShowSummary(Operator& op, const Rapport& rapport, RunLog* log) {
   // A list that cannot be read leaves its lines out; the box is shown all the same.
   Unheeded(SummaryText(rapport, text));
   if (log) log->Line("Box: ", text);
-  const bool success = rapport.W_Erreur != True && rapport.notTaken.empty();
-  const BoxIcon icon = success ? BoxIcon::Information : BoxIcon::Critical;
+  const BoxIcon icon = AllUpgraded(rapport) ? BoxIcon::Information : BoxIcon::Critical;
   return op.MsgBox(text, icon, kMessageTitle);
 }
 
